@@ -44,9 +44,11 @@ std::optional<QString> FakeDialogs::inputBox(QObject*, const QString& prompt, co
     shown.append({QStringLiteral("input"), prompt + QLatin1Char('|') + preset, title});
     if (inputAnswers.empty())
         return std::nullopt;
-    auto a = inputAnswers.front();
+    const InputAnswer a = inputAnswers.front();
     inputAnswers.pop_front();
-    return a;
+    if (a.cancelled)
+        return std::nullopt;
+    return a.text;
 }
 
 std::optional<int> FakeDialogs::chooseColour(QObject*, int initialColour) {

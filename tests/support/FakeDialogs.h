@@ -27,7 +27,8 @@ public:
 
     // Answers are consumed in order; when none is left: Ok/No, cancel, empty.
     void answerMessage(int answer) { messageAnswers.push_back(answer); }
-    void answerInput(std::optional<QString> text) { inputAnswers.push_back(std::move(text)); }
+    void answerInput(const QString& text) { inputAnswers.push_back({false, text}); }
+    void cancelInput() { inputAnswers.push_back({true, QString()}); }
     void answerColour(std::optional<int> colour) { colourAnswers.push_back(colour); }
     void answerFolder(const QString& folder) { folderAnswers.push_back(folder); }
     void answerSaveName(const QString& path) { saveAnswers.push_back(path); }
@@ -46,7 +47,11 @@ public:
                          const QString& defaultExtension) override;
 
     std::deque<int> messageAnswers;
-    std::deque<std::optional<QString>> inputAnswers;
+    struct InputAnswer {
+        bool cancelled;
+        QString text;
+    };
+    std::deque<InputAnswer> inputAnswers;
     std::deque<std::optional<int>> colourAnswers;
     std::deque<QString> folderAnswers;
     std::deque<QString> saveAnswers;
