@@ -52,3 +52,16 @@ int valInt(const QString& text) {
 }
 
 }  // namespace ds
+
+namespace ds {
+
+QString trimBlanks(const QString& text) {
+    qsizetype begin = 0, end = text.size();
+    while (begin < end && text[begin] == QLatin1Char(' '))
+        ++begin;
+    while (end > begin && text[end - 1] == QLatin1Char(' '))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+}  // namespace ds

@@ -14,3 +14,10 @@ double val(const QString& text);
 int valInt(const QString& text);
 
 }  // namespace ds
+
+namespace ds {
+
+// Removes leading and trailing blanks (spaces only, as the old Trim did; tabs stay).
+QString trimBlanks(const QString& text);
+
+}  // namespace ds

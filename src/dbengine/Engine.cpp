@@ -23,7 +23,13 @@ constexpr FamilyName kFamilies[] = {
     {"excel", Family::Excel},
 };
 
+DatabaseOpener g_overrides[4];
+
 }  // namespace
+
+void overrideOpener(Family family, DatabaseOpener opener) {
+    g_overrides[int(family)] = std::move(opener);
+}
 
 ConnectInfo parseConnect(const QString& connect) {
     ConnectInfo info;
@@ -57,6 +63,8 @@ ConnectInfo parseConnect(const QString& connect) {
 std::unique_ptr<Database> Workspace::openDatabase(const QString& name, bool exclusive,
                                                   bool /*readOnly*/, const QString& connect) {
     OpenRequest request{name, parseConnect(connect), exclusive};
+    if (const DatabaseOpener& o = g_overrides[int(request.connect.family)])
+        return o(request);
     const QFileInfo info(name);
     switch (request.connect.family) {
         case Family::Access:

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -40,6 +41,11 @@ public:
     void idle() {}
     void close() {}
 };
+
+// Replaces a family's reader (tests drive the content search with in-memory databases); an
+// empty function restores the real reader.
+using DatabaseOpener = std::function<std::unique_ptr<Database>(const OpenRequest&)>;
+void overrideOpener(Family family, DatabaseOpener opener);
 
 // Reader entry points, one per family (each in its reader's folder).
 std::unique_ptr<Database> openAccessDatabase(const OpenRequest& request);

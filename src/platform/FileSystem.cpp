@@ -10,6 +10,7 @@
 #ifdef Q_OS_WIN
 #include <windows.h>
 #else
+#include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -33,6 +34,16 @@ void SetFileAttr(const QString& path, int attributes) { FileSystem::setAttribute
 
 std::optional<std::uint64_t> FileSystem::deviceOf(const QString& path) {
     return QFileInfo(path).exists() ? std::optional<std::uint64_t>(0) : std::nullopt;
+}
+
+int FileSystem::probeFolder(const QString& folder) {
+    const std::wstring w = QDir::toNativeSeparators(folder).toStdWString();
+    const DWORD a = GetFileAttributesW(w.c_str());
+    if (a == INVALID_FILE_ATTRIBUTES) {
+        const DWORD e = GetLastError();
+        return (e == ERROR_NOT_READY || e == ERROR_DEV_NOT_EXIST) ? 68 : 76;
+    }
+    return (a & FILE_ATTRIBUTE_DIRECTORY) ? 0 : 76;
 }
 
 bool FileSystem::subfolders(const QString& folder, std::uint64_t, QStringList* names) {
@@ -122,6 +133,26 @@ std::optional<std::uint64_t> FileSystem::deviceOf(const QString& path) {
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)
         return std::nullopt;
     return std::uint64_t(st.st_dev);
+}
+
+int FileSystem::probeFolder(const QString& folder) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(folder).constData(), &st) != 0) {
+        switch (errno) {
+            case EIO:
+            case ENXIO:
+            case ENODEV:
+#ifdef ENOMEDIUM
+            case ENOMEDIUM:
+#endif
+                return 68;
+            case EACCES:
+                return 0;
+            default:
+                return 76;
+        }
+    }
+    return S_ISDIR(st.st_mode) ? 0 : 76;
 }
 
 bool FileSystem::subfolders(const QString& folder, std::uint64_t device, QStringList* names) {

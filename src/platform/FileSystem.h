@@ -42,6 +42,11 @@ public:
     // case-insensitive name order. False when the folder cannot be read.
     static bool matchingFiles(const QString& folder, const QString& extension, QStringList* names);
 
+    // Whether a walk can start at folder: 0 when it exists (or exists but cannot be read, which
+    // then simply lists nothing), 76 when the path is missing or not a folder, 68 when its
+    // device is not available.
+    static int probeFolder(const QString& folder);
+
     // Size, last change and attribute bits of a file.
     static bool stat(const QString& path, FileStat* out);
 

@@ -1,0 +1,67 @@
+#include "app/cli/CliOutput.h"
+
+#include "common/ResultLayout.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace ds::cli {
+
+void writeTsv(const GridText& grid, QTextStream& out) {
+    auto line = [&](int row) {
+        QStringList cells;
+        for (int c = 0; c < grid.columnCount(); ++c)
+            cells << grid.cellText(row, c);
+        out << cells.join(QLatin1Char('\t')) << '\n';
+    };
+    line(0);
+    for (int r = 2; r < grid.rowCount(); ++r)
+        line(r);
+}
+
+void writeJsonLines(const GridText& grid, int layout, QTextStream& out) {
+    QString folder;
+    const bool textSearch = layout == LayoutTextSeveralTables || layout == LayoutTextOneTable;
+    for (int r = 2; r < grid.rowCount(); ++r) {
+        const QString marker = grid.cellText(r, 0);
+        const QString first = grid.cellText(r, 1);
+        if (marker == QStringLiteral("»")) {
+            folder = first;
+            continue;
+        }
+        if (first.isEmpty() || first == QLatin1String("Keine Datei gefunden!") ||
+            first == QLatin1String("Suchvorgang abgebrochen..."))
+            continue;
+        QJsonObject o;
+        if (first.startsWith(QLatin1String("Fehler! "))) {
+            o[QStringLiteral("error")] = first.mid(8);
+        } else if (textSearch) {
+            const bool several = layout == LayoutTextSeveralTables;
+            const QString record = grid.cellText(r, several ? 3 : 2);
+            o[QStringLiteral("folder")] = folder;
+            o[QStringLiteral("file")] = first;
+            if (record.isEmpty()) {
+                // An error row of the content search: file name and message in one cell.
+                o[QStringLiteral("error")] = first;
+            } else {
+                if (several)
+                    o[QStringLiteral("table")] = grid.cellText(r, 2);
+                o[QStringLiteral("record")] = record.toLongLong();
+                o[QStringLiteral("term")] = grid.cellText(r, several ? 4 : 3);
+            }
+        } else {
+            if (layout == LayoutFilesApart)
+                o[QStringLiteral("folder")] = folder;
+            o[QStringLiteral("file")] = first;
+            if (grid.columnCount() >= 6) {
+                o[QStringLiteral("size")] = grid.cellText(r, 2).toLongLong();
+                o[QStringLiteral("date")] = grid.cellText(r, 3);
+                o[QStringLiteral("time")] = grid.cellText(r, 4);
+                o[QStringLiteral("attributes")] = grid.cellText(r, 5);
+            }
+        }
+        out << QJsonDocument(o).toJson(QJsonDocument::Compact) << '\n';
+    }
+}
+
+}  // namespace ds::cli

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "common/GridText.h"
+#include "search/SearchHost.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace ds::search {
+
+// The result table without a window: the grid's rows and columns as the search run fills them
+// (design state two rows and two columns, row 1 the empty row), for the CLI and the tests.
+class ResultTable final : public GridText {
+public:
+    ResultTable() { reset(); }
+
+    void reset();
+    void setColumns(const QList<ColumnSpec>& columns);
+    // Appends a row: cells separated by TAB, filled from column 0; cells beyond the last column
+    // are dropped, as the grid drops them.
+    void addItem(const QString& row);
+
+    int rowCount() const override { return int(rows_.size()); }
+    int columnCount() const override { return columns_; }
+    QString cellText(int row, int column) const override;
+
+    QString layoutTag;
+    QString connect;
+    int formatIndex = 0;
+    QList<ColumnSpec> columnSpecs;
+
+private:
+    int columns_ = 2;
+    QList<QStringList> rows_;
+};
+
+}  // namespace ds::search

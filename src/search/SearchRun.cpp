@@ -1,0 +1,566 @@
+#include "search/SearchRun.h"
+
+#include "common/Val.h"
+#include "dbengine/EngineError.h"
+#include "platform/FileSystem.h"
+#include "platform/Paths.h"
+#include "search/FileTypes.h"
+#include "search/SearchTerms.h"
+#include "search/ShortPath.h"
+#include "search/TermMatcher.h"
+
+#include <new>
+
+namespace ds::search {
+
+using namespace ds::platform;
+using ProgressLabel::FileName;
+
+namespace {
+
+constexpr int kHitCountMax = 32767;  // the old 16-bit counter
+
+const QString kTab = QStringLiteral("\t");
+
+QList<ColumnSpec> textSearchColumns(bool severalTables) {
+    if (severalTables)
+        return {{QString(), 400, 2},
+                {QStringLiteral("Datei"), 5100, 0},
+                {QStringLiteral("Tabelle"), 1300, 0},
+                {QStringLiteral("Datensatz"), 1000, 2},
+                {QStringLiteral("Suchbegriff"), 1300, 0}};
+    return {{QString(), 400, 2},
+            {QStringLiteral("Datei"), 5100, 0},
+            {QStringLiteral("Datensatz"), 1000, 2},
+            {QStringLiteral("Suchbegriff"), 2000, 0}};
+}
+
+QList<ColumnSpec> fileSearchColumns(bool fileInfo) {
+    QList<ColumnSpec> cols = {{QString(), 400, 2}, {QStringLiteral("Datei"), 5100, 0}};
+    if (fileInfo) {
+        // The old time column had an unusable negative width; it gets the grid's default.
+        cols += {{QStringLiteral("Bytes"), 1300, 0},
+                 {QStringLiteral("Datum"), 1000, 2},
+                 {QStringLiteral("Zeit"), 960, 2},
+                 {QStringLiteral("Attr."), 500, 2}};
+    }
+    return cols;
+}
+
+// Thrown to end a file at once (result table full, out of memory): goes to the closing step.
+struct EndOfFile {};
+
+}  // namespace
+
+struct SearchRun::Walk {
+    QString start;
+    QStringList folderList;
+    std::uint64_t device = 0;
+};
+
+SearchRun::SearchRun(SearchHost& host) : host_(host) {}
+
+void SearchRun::RunSearch() {
+    criteria_ = host_.criteria();
+    const SearchCriteria& c = criteria_;
+
+    // 1-2: file type.
+    FullNameFormat = 0;
+    const int formatIndex = c.formatIndex;
+    const QString connectString = fileTypeConnect(formatIndex);
+
+    // 3-7
+    host_.setStatusText(QStringLiteral(" "));
+    host_.discardResults();
+    ResultTableFull = false;
+    const bool textSearch = c.textSearch;
+    const QString statusText = c.modeCaption.mid(1) + QStringLiteral("...");
+    StatusLineMode = c.statusLineMode;
+    QStringList searchTerms{QString()};
+
+    if (textSearch) {
+        MatchCase = c.matchCase;
+        AllTerms = c.allTerms;
+        const QString termText = trimBlanks(c.termsText) + QStringLiteral("\r\n");
+        ExcludeActive = false;
+        ExcludeText = trimBlanks(c.excludeText);
+        if (c.excludeChecked) {
+            ExcludeActive = !ExcludeText.isEmpty();
+            lastExcludeText = ExcludeText;
+        }
+        const SplitTerms split = splitSearchTerms(termText, ExcludeActive, ExcludeText, MatchCase);
+        lastTermList = split.termList;
+        if (split.terms.isEmpty()) {
+            host_.message(QStringLiteral("Es wurde kein Suchbegriff eingegeben!"),
+                          Icon::Exclamation);
+            return;
+        }
+        searchTerms = split.terms;
+        if (searchTerms.size() == 1)
+            AllTerms = false;
+        host_.setStatusText(statusText);
+        host_.prepareResults(hasSeveralTables(formatIndex) ? QStringLiteral("0")
+                                                           : QStringLiteral("1"),
+                             connectString, formatIndex,
+                             textSearchColumns(hasSeveralTables(formatIndex)));
+    } else {
+        host_.setStatusText(statusText);
+        FullNameFormat = c.fullNames ? 1 : 0;
+        host_.prepareResults(QString::number(2 + FullNameFormat), connectString, formatIndex,
+                             fileSearchColumns(c.fileInfo));
+        host_.setProgressLabelVisible(ProgressLabel::FileNameCaption, false);
+        host_.setProgressLabelVisible(ProgressLabel::BytesCaption, false);
+        host_.setProgressLabelVisible(ProgressLabel::RecordCaption, false);
+    }
+
+    // 10-16: the locked phase.
+    RowTextTotal = 0;
+    SearchRunning = true;
+    host_.lockUserInterface(true);
+    HitCount = 0;
+    if (StatusLineMode) {
+        host_.showStatusLine(true);
+        host_.setStatusLineText(3, QStringLiteral(" "));
+    } else {
+        host_.showProgressWindow(true);
+        host_.setProgressText(ProgressLabel::HitCount, QStringLiteral("0"));
+    }
+
+    // 17: the walk.
+    switch (c.pathChoice) {
+        case SearchCriteria::PathChoice::AllDrives:
+            for (const DriveInfo& drive : listDrives()) {
+                if (!isDriveExcluded(drive.spec, c.excludedDrives, driveStyle()) && drive.fixed)
+                    WalkFolders(drive.spec, searchTerms, formatIndex, connectString);
+                host_.yield();
+                if (host_.stopRequested() || ResultTableFull)
+                    break;
+            }
+            break;
+        case SearchCriteria::PathChoice::Drive:
+            WalkFolders(upperIfCaseless(c.driveEntry), searchTerms, formatIndex, connectString);
+            break;
+        case SearchCriteria::PathChoice::Folder:
+            for (const QString& folder : QStringList{c.folder} + c.extraFolders) {
+                host_.addSearchFolder(folder);
+                WalkFolders(folder, searchTerms, formatIndex, connectString);
+                if (host_.stopRequested() || ResultTableFull)
+                    break;
+            }
+            break;
+    }
+
+    // 18: closing rows.
+    const bool stopped = host_.stopRequested();
+    if (HitCount == 0 && !stopped)
+        host_.appendRow(kTab + QStringLiteral("Keine Datei gefunden!"));
+    if (stopped)
+        host_.appendRow(kTab + QStringLiteral("Suchvorgang abgebrochen..."));
+
+    // 19-21: unlock.
+    host_.clearStopRequest();
+    host_.lockUserInterface(false);
+    host_.setStatusText(QString());
+    SearchRunning = false;
+
+    // 22-25
+    if (ResultTableFull) {
+        host_.message(QStringLiteral("Abbruch! Zu viele Fundstellen!"), Icon::Exclamation);
+        ResultTableFull = false;
+    }
+    host_.setProgressLabelVisible(ProgressLabel::FileNameCaption, true);
+    host_.setProgressLabelVisible(ProgressLabel::BytesCaption, true);
+    host_.setProgressLabelVisible(ProgressLabel::RecordCaption, true);
+    host_.showProgressWindow(false);
+    if (StatusLineMode)
+        host_.showStatusLine(false);
+    host_.showResults();
+}
+
+void SearchRun::addHits(int count) {
+    if (count > kHitCountMax - HitCount)
+        throw WalkError{6, QStringLiteral("Überlauf")};
+    HitCount += count;
+}
+
+void SearchRun::selectWalkDrive(const QString& startPath) {
+    const QString drive = driveStyle() == DriveStyle::Letters ? startPath.left(2)
+                                                              : driveOfPath(startPath);
+    if (samePath(drive, walkDrive))
+        return;
+    if (isDriveExcluded(drive, criteria_.excludedDrives, driveStyle())) {
+        // Refused by the drive list with its message; the walk goes on with the path.
+        host_.message(QStringLiteral("Der Zugriff auf Laufwerk ") + upperIfCaseless(drive) +
+                          QStringLiteral("\r\nist nicht möglich!"),
+                      Icon::Exclamation);
+        return;
+    }
+    if (FileSystem::deviceOf(drive))
+        walkDrive = drive;
+}
+
+void SearchRun::WalkFolders(const QString& startPath, const QStringList& searchTerms,
+                            int formatIndex, const QString& connectString) {
+    Walk walk;
+    try {
+        const QString verzeichnisbaum = QStringLiteral("Verzeichnisbaum Laufwerk");
+        host_.setProgressText(ProgressLabel::Folder, verzeichnisbaum + QStringLiteral("\r\n[ ") +
+                                                         startPath + QStringLiteral(" ]"));
+        if (StatusLineMode)
+            host_.setStatusLineText(1, QLatin1Char(' ') + verzeichnisbaum + QLatin1Char(' ') +
+                                           startPath);
+
+        QString start = lowerIfCaseless(startPath);
+        if (start.contains(QStringLiteral(": [")))
+            start = start.left(2);
+        else if (driveStyle() == DriveStyle::MountPoints && start.contains(QStringLiteral(" [")))
+            start = driveSpecOfEntry(start);
+        start = withTrailingSeparator(start);
+        walk.start = start;
+        walk.folderList.append(start);
+
+        selectWalkDrive(start);
+        const int probe = FileSystem::probeFolder(start);
+        if (probe == 68)
+            throw WalkError{68, QStringLiteral("Kein Zugriff auf das Laufwerk möglich!")};
+        if (probe == 76)
+            throw WalkError{76, QStringLiteral("Ungültiger Dateityp")};
+        if (probe != 0)
+            throw WalkError{probe, QStringLiteral("Fehler beim Zugriff auf Pfad/Datei")};
+        walk.device = FileSystem::deviceOf(start).value_or(0);
+
+        const bool collect = criteria_.pathChoice != SearchCriteria::PathChoice::Folder ||
+                             criteria_.includeSubfolders;
+        if (collect)
+            collectFolders(walk);
+        if (host_.stopRequested())
+            return;
+
+        if (criteria_.textSearch)
+            visitTextSearch(walk, searchTerms, formatIndex, connectString);
+        else
+            visitFileSearch(walk, formatIndex);
+
+        host_.setProgressText(ProgressLabel::Folder, QStringLiteral(" "));
+        if (StatusLineMode)
+            host_.setStatusLineText(1, QStringLiteral(" "));
+    } catch (const WalkError& e) {
+        QString text = e.description;
+        if (e.number != 68 && e.number != 76)
+            text += QStringLiteral(" Nr. ") + QString::number(e.number);
+        host_.appendRow(kTab + QStringLiteral("Fehler! ") + text);
+    }
+}
+
+void SearchRun::collectFolders(Walk& walk) {
+    QStringList names;
+    for (qsizetype i = 0; i < walk.folderList.size(); ++i) {
+        const QString parent = withTrailingSeparator(walk.folderList[i]);
+        FileSystem::subfolders(parent, walk.device, &names);
+        for (qsizetype j = 0; j < names.size(); ++j) {
+            walk.folderList.insert(i + j + 1, parent + names[j]);
+            host_.yield();
+            if (host_.stopRequested())
+                break;
+        }
+        if (host_.stopRequested())
+            break;
+    }
+}
+
+void SearchRun::visitTextSearch(Walk& walk, const QStringList& terms, int formatIndex,
+                                const QString& connect) {
+    db::Workspace workspace;
+    const QString extension = fileTypeExtension(formatIndex);
+    QStringList files;
+    for (const QString& entry : walk.folderList) {
+        host_.setProgressText(ProgressLabel::Folder, entry);
+        if (StatusLineMode)
+            host_.setStatusLineText(1, QLatin1Char(' ') + entry);
+        bool folderHasHits = false;
+        const QString folder = withTrailingSeparator(entry);
+        FileSystem::matchingFiles(folder, extension, &files);
+        for (const QString& file : files) {
+            if (StatusLineMode)
+                host_.setStatusLineText(2, file);
+            else
+                host_.setProgressText(FileName, file);
+            const int hits = SearchDatabaseFile(workspace, folder, file, terms, formatIndex,
+                                                connect, folderHasHits);
+            if (hits > 0) {
+                folderHasHits = true;
+                addHits(hits);
+            }
+            if (HitCount > 0) {
+                if (StatusLineMode)
+                    host_.setStatusLineText(3, QString::number(HitCount));
+                else
+                    host_.setProgressText(ProgressLabel::HitCount, QString::number(HitCount));
+            }
+            host_.yield();
+            if (host_.stopRequested() || ResultTableFull)
+                break;
+        }
+        host_.yield();
+        if (host_.stopRequested() || ResultTableFull)
+            break;
+    }
+    workspace.close();
+    for (ProgressLabel l : {FileName, ProgressLabel::FileSize, ProgressLabel::Percent,
+                            ProgressLabel::Record})
+        host_.setProgressText(l, QStringLiteral(" "));
+}
+
+void SearchRun::visitFileSearch(Walk& walk, int formatIndex) {
+    const QString extension = fileTypeExtension(formatIndex);
+    const bool fileInfo = criteria_.fileInfo;
+    QStringList files;
+    for (const QString& entry : walk.folderList) {
+        host_.setProgressText(ProgressLabel::Folder, entry);
+        if (StatusLineMode)
+            host_.setStatusLineText(1, QLatin1Char(' ') + entry);
+        const QString folder = withTrailingSeparator(entry);
+        FileSystem::matchingFiles(folder, extension, &files);
+        if (FullNameFormat == 0 && !files.isEmpty()) {
+            const QString heading = QStringLiteral("»\t") +
+                                    upperIfCaseless(withoutTrailingSeparator(folder));
+            if (RowTextTotal + heading.size() > capacity) {
+                ResultTableFull = true;
+                break;
+            }
+            if (HitCount > 0)
+                host_.appendRow(QString());
+            host_.appendRow(heading);
+            RowTextTotal += std::int32_t(heading.size());
+        }
+        for (const QString& file : files) {
+            const QString info = fileInfo ? FileInfoText(folder + file) : QString();
+            const QString rowText = (FullNameFormat == 1 ? folder + file : file) + info;
+            if (RowTextTotal + rowText.size() > capacity) {
+                ResultTableFull = true;
+                break;
+            }
+            host_.appendRow(kTab + rowText);
+            RowTextTotal += std::int32_t(rowText.size());
+            host_.yield();
+            if (host_.stopRequested())
+                break;
+        }
+        if (!files.isEmpty()) {
+            addHits(int(std::min<qsizetype>(files.size(), kHitCountMax + 1)));
+            host_.setProgressText(ProgressLabel::HitCount, QString::number(HitCount));
+            if (StatusLineMode)
+                host_.setStatusLineText(3, QString::number(HitCount));
+        }
+        host_.yield();
+        if (host_.stopRequested() || ResultTableFull)
+            break;
+    }
+}
+
+QString SearchRun::FileInfoText(const QString& path) {
+    FileStat st;
+    if (!FileSystem::stat(path, &st))
+        throw WalkError{53, QStringLiteral("Datei nicht gefunden")};
+    QString attributes = QStringLiteral("____");
+    if (st.attributes & attr::Archive)
+        attributes[0] = QLatin1Char('A');
+    if (st.attributes & attr::ReadOnly)
+        attributes[1] = QLatin1Char('R');
+    if (st.attributes & attr::Hidden)
+        attributes[2] = QLatin1Char('H');
+    if (st.attributes & attr::System)
+        attributes[3] = QLatin1Char('S');
+    return kTab + QString::number(st.size) + kTab +
+           st.modified.toString(QStringLiteral("dd.MM.yyyy")) + kTab +
+           st.modified.toString(QStringLiteral("HH:mm")) + kTab + attributes;
+}
+
+QString SearchRun::FileSizeText(const QString& path) {
+    FileStat st;
+    return FileSystem::stat(path, &st) ? QString::number(st.size) : QString();
+}
+
+int SearchRun::SearchDatabaseFile(db::Workspace& workspace, const QString& folder,
+                                  const QString& fileName, const QStringList& searchTerms,
+                                  int formatIndex, const QString& connectString,
+                                  bool& folderHasHits) {
+    host_.setProgressText(ProgressLabel::Record, QStringLiteral(" "));
+    host_.setProgressText(ProgressLabel::FileSize, FileSizeText(folder + fileName));
+    const QString headingFolder = withoutTrailingSeparator(folder);
+    const bool severalTables = hasSeveralTables(formatIndex);
+
+    QString databaseName;
+    QString tableName;
+    if (severalTables) {
+        databaseName = folder + fileName;
+    } else {
+        databaseName = folder;
+        tableName = fileName;
+        if (isParadox(formatIndex) || fileName.contains(QLatin1Char(' '))) {
+            const QString full = folder + fileName;
+            const QString shortName = ShortPathName(full);
+            if (!shortName.isEmpty() && shortName.compare(full, Qt::CaseInsensitive) != 0) {
+                const QString part = namePart(shortName);
+                if (part.compare(fileName, Qt::CaseInsensitive) != 0)
+                    tableName = part;
+            }
+        }
+    }
+
+    int hits = 0;
+    QString passwordPart;
+    auto addRow = [&](const QString& text) {
+        if (RowTextTotal + text.size() > capacity) {
+            ResultTableFull = true;
+            throw EndOfFile{};
+        }
+        if (!folderHasHits) {
+            folderHasHits = true;
+            host_.appendRow(QString());
+            host_.appendRow(QStringLiteral("»\t") + headingFolder);
+        }
+        host_.appendRow(kTab + text);
+        RowTextTotal += std::int32_t(text.size());
+    };
+    auto addHitCount = [&](int count) {
+        if (count > kHitCountMax - hits)
+            throw db::EngineError(6, QStringLiteral("Überlauf"));
+        hits += count;
+    };
+    auto isSkipped = [](int number) {
+        return number == 94 || number == db::err::NoCurrentRecord || number == 3112 ||
+               number == 3050 || number == 3420;
+    };
+
+    const std::optional<QString> exclude =
+        ExcludeActive ? std::optional<QString>(ExcludeText) : std::nullopt;
+    TermMatcher matcher(searchTerms, MatchCase, exclude);
+
+    auto searchTable = [&](db::Database& database, const QString& table,
+                           const QString& displayText) {
+        std::unique_ptr<db::Recordset> rs;
+        try {
+            rs = database.openRecordset(table);
+        } catch (const db::EngineError& e) {
+            if (isSkipped(e.number()))
+                return;
+            throw;
+        }
+        rs->moveLast();
+        const std::int64_t n = rs->recordCount();
+        if (n <= 0)
+            return;
+        rs->moveFirst();
+        std::vector<int> searchable;
+        for (int f = 0; f < rs->fieldCount(); ++f) {
+            if (db::isSearchableType(rs->fieldInfo(f).type))
+                searchable.push_back(f);
+        }
+        workspace.idle();
+        for (std::int64_t r = 1; r <= n; ++r) {
+            host_.setRecordProgress(r, int(r * 100 / n));
+            workspace.idle();
+            matcher.beginRecord();
+            for (int f : searchable) {
+                try {
+                    matcher.addField(rs->text(f));
+                } catch (const db::EngineError& e) {
+                    if (!isSkipped(e.number()))
+                        throw;
+                }
+            }
+            if (matcher.recordHasText() && !matcher.excluded()) {
+                const QString recordNumber = QString::number(r);
+                int matched = 0;
+                for (int k = 0; k < matcher.termCount(); ++k) {
+                    if (!matcher.termFound(k))
+                        continue;
+                    if (!AllTerms)
+                        addRow(displayText + kTab + recordNumber + kTab + matcher.term(k));
+                    ++matched;
+                }
+                if (AllTerms && matched == matcher.termCount()) {
+                    addRow(displayText + kTab + recordNumber + kTab +
+                           QStringLiteral("Alle Suchbegriffe enthalten..."));
+                    addHitCount(1);
+                } else if (!AllTerms) {
+                    addHitCount(matched);
+                }
+            }
+            host_.yield();
+            if (host_.stopRequested())
+                return;
+            try {
+                rs->moveNext();
+            } catch (const db::EngineError& e) {
+                if (!isSkipped(e.number()))
+                    throw;
+            }
+        }
+    };
+
+    for (;;) {
+        try {
+            std::unique_ptr<db::Database> database;
+            try {
+                database = workspace.openDatabase(databaseName, false, true,
+                                                  connectString + passwordPart);
+            } catch (const db::EngineError& e) {
+                if (!isSkipped(e.number()))
+                    throw;
+            }
+            if (!database) {
+                addRow(fileName + QStringLiteral(" kann nicht geöffnet werden!"));
+                return hits;
+            }
+            if (severalTables) {
+                for (const db::TableDef& def : database->tableDefs()) {
+                    if (def.attributes != 0)
+                        continue;
+                    searchTable(*database, def.name, fileName + kTab + def.name);
+                }
+            } else {
+                searchTable(*database, tableName, fileName);
+            }
+            return hits;
+        } catch (const EndOfFile&) {
+            return hits;
+        } catch (const std::bad_alloc&) {
+            ResultTableFull = true;
+            return hits;
+        } catch (const db::EngineError& e) {
+            try {
+                switch (e.number()) {
+                    case db::err::NotAPassword:
+                        passwordPart = host_.askPassword(folder + fileName);
+                        if (!passwordPart.isEmpty())
+                            continue;
+                        addRow(fileName + QStringLiteral(": Kennwort-Schutz"));
+                        break;
+                    case db::err::PermissionDenied:
+                    case db::err::CannotOpenFile:
+                        addRow(fileName + QStringLiteral(" wird bereits bearbeitet!"));
+                        break;
+                    case db::err::PathFileAccess:
+                        addRow(fileName + QStringLiteral(" kann nicht eingelesen werden!"));
+                        break;
+                    case db::err::WrongFormat:
+                        addRow(fileName + QStringLiteral(": Falsches Datenbank-Format"));
+                        break;
+                    case 14:
+                        ResultTableFull = true;
+                        break;
+                    default:
+                        addRow(fileName + QStringLiteral(" (") + e.message() +
+                               QStringLiteral(")") + QString::number(e.number()));
+                        break;
+                }
+            } catch (const EndOfFile&) {
+            }
+            return hits;
+        }
+    }
+}
+
+}  // namespace ds::search

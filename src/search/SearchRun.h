@@ -1,0 +1,87 @@
+#pragma once
+
+#include "dbengine/Engine.h"
+#include "platform/Drives.h"
+#include "search/SearchHost.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <limits>
+
+namespace ds::search {
+
+// The search run: reads the criteria, builds a fresh result table, walks the drives or the
+// folder and, in text search, searches every matching database file. Runs on the caller's
+// thread and yields through the host at fixed points; talks to nothing but the host.
+class SearchRun {
+public:
+    // Characters of row text one run may append (file rows, hit rows, error rows, file-search
+    // folder headings).
+    static constexpr int kDefaultCapacity = 32767;
+
+    explicit SearchRun(SearchHost& host);
+
+    void RunSearch();
+
+    // One walk: collect the folder tree of the start path, then visit it.
+    void WalkFolders(const QString& startPath, const QStringList& searchTerms, int formatIndex,
+                     const QString& connectString);
+
+    // Searches one database file; returns its hits and sets folderHasHits when it wrote the
+    // folder heading.
+    int SearchDatabaseFile(db::Workspace& workspace, const QString& folder, const QString& fileName,
+                           const QStringList& searchTerms, int formatIndex,
+                           const QString& connectString, bool& folderHasHits);
+
+    // TAB, size, TAB, dd.mm.yyyy, TAB, hh:mm, TAB, attribute letters (A R H S or "_").
+    static QString FileInfoText(const QString& path);
+    // The file's length in bytes as decimal text.
+    static QString FileSizeText(const QString& path);
+
+    // Run fields, as the windows and tests see them.
+    bool SearchRunning = false;
+    int HitCount = 0;  // kept in the 16-bit range; an overflow is reported like the old one
+    int FullNameFormat = 0;
+    bool StatusLineMode = false;
+    bool MatchCase = false;
+    bool AllTerms = false;
+    bool ExcludeActive = false;
+    QString ExcludeText;
+    std::int32_t RowTextTotal = 0;
+    bool ResultTableFull = false;  // the result-table-full signal
+
+    // The accepted terms and exclusion of the last text search (for export and printout).
+    QString lastTermList;
+    QString lastExcludeText;
+
+    // Capacity of the result table (the CLI can lift it).
+    int capacity = kDefaultCapacity;
+
+    // The drive the walk's drive list is on (it only refuses a drive when it changes to it).
+    QString walkDrive;
+
+    // Drive enumeration (replaced in tests).
+    std::function<QList<platform::DriveInfo>()> listDrives = platform::listDrives;
+
+private:
+    struct Walk;
+    void collectFolders(Walk& walk);
+    void visitTextSearch(Walk& walk, const QStringList& terms, int formatIndex,
+                         const QString& connect);
+    void visitFileSearch(Walk& walk, int formatIndex);
+    void selectWalkDrive(const QString& startPath);
+    void addHits(int count);
+
+    SearchHost& host_;
+    SearchCriteria criteria_;
+};
+
+// Errors of the walk itself, reported as "Fehler!" rows.
+struct WalkError {
+    int number;
+    QString description;
+};
+
+}  // namespace ds::search
