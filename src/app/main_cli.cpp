@@ -1,4 +1,5 @@
 // datasifter-cli: the search run without windows, for scripts, servers and benchmarks.
+#include "app/cli/CliExtras.h"
 #include "app/cli/CliHost.h"
 #include "app/cli/CliOutput.h"
 #include "common/ResultLayout.h"
@@ -6,6 +7,7 @@
 #include "search/FileTypes.h"
 #include "search/SearchRun.h"
 
+#include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
@@ -14,6 +16,7 @@
 #include <QTextStream>
 
 #include <cstdio>
+#include <memory>
 
 using namespace ds;
 
@@ -39,16 +42,31 @@ QString readTermsFile(const QString& path, bool* ok) {
     return text.split(QLatin1Char('\n')).join(QLatin1String("\r\n"));
 }
 
+// Printing into a PDF needs the GUI side of Qt (fonts, paint engine), but never a display.
+std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv) {
+    bool printing = false;
+    for (int i = 1; i < argc; ++i) {
+        if (qstrcmp(argv[i], "--pdf") == 0 || qstrncmp(argv[i], "--pdf=", 6) == 0)
+            printing = true;
+    }
+    if (!printing)
+        return std::make_unique<QCoreApplication>(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    return std::make_unique<QApplication>(argc, argv);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    const std::unique_ptr<QCoreApplication> application = makeApplication(argc, argv);
+    QCoreApplication& app = *application;
     QCoreApplication::setApplicationName(QStringLiteral("datasifter-cli"));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Sucht Datenbankdateien (Dateiensuche) oder Begriffe in ihren Datensätzen "
-        "(Textrecherche) und gibt die Ergebnistabelle aus."));
+    parser.setApplicationDescription(
+        QStringLiteral("Sucht Datenbankdateien (Dateiensuche) oder Begriffe in ihren Datensätzen "
+                       "(Textrecherche) und gibt die Ergebnistabelle aus."));
     parser.addHelpOption();
     const QCommandLineOption typeOpt(QStringLiteral("type"), QStringLiteral("Dateityp 1..17"),
                                      QStringLiteral("N"), QStringLiteral("1"));
@@ -78,8 +96,23 @@ int main(int argc, char** argv) {
                                         QStringLiteral("ohne die Grenze von 32767 Zeichen"));
     const QCommandLineOption formatOpt(QStringLiteral("format"), QStringLiteral("tsv oder json"),
                                        QStringLiteral("FORMAT"), QStringLiteral("tsv"));
+    const QCommandLineOption reportOpt(QStringLiteral("report"),
+                                       QStringLiteral("auch als Reportdatei speichern"),
+                                       QStringLiteral("FILE"));
+    const QCommandLineOption pdfOpt(QStringLiteral("pdf"),
+                                    QStringLiteral("auch drucken, in eine PDF-Datei"),
+                                    QStringLiteral("FILE"));
+    const QCommandLineOption showOpt(QStringLiteral("show"),
+                                     QStringLiteral("Datensatz einer Datei anzeigen"),
+                                     QStringLiteral("FILE"));
+    const QCommandLineOption tableOpt(QStringLiteral("table"), QStringLiteral("Tabelle (--show)"),
+                                      QStringLiteral("NAME"));
+    const QCommandLineOption recordOpt(QStringLiteral("record"),
+                                       QStringLiteral("Datensatznummer (--show)"),
+                                       QStringLiteral("N"), QStringLiteral("0"));
     parser.addOptions({typeOpt, termOpt, termsFileOpt, allTermsOpt, matchCaseOpt, excludeOpt,
-                       noSubOpt, fullNamesOpt, noInfoOpt, passwordOpt, noLimitOpt, formatOpt});
+                       noSubOpt, fullNamesOpt, noInfoOpt, passwordOpt, noLimitOpt, formatOpt,
+                       reportOpt, pdfOpt, showOpt, tableOpt, recordOpt});
     parser.addPositionalArgument(QStringLiteral("PFAD"), QStringLiteral("zu durchsuchende Ordner"),
                                  QStringLiteral("PFAD..."));
 
@@ -94,6 +127,22 @@ int main(int argc, char** argv) {
     const int formatIndex = parser.value(typeOpt).toInt(&typeOk);
     if (!typeOk || !search::fileType(formatIndex))
         return usageError(QStringLiteral("--type erwartet eine Zahl von 1 bis 17"));
+    if (parser.isSet(showOpt)) {
+        if (!parser.isSet(typeOpt))
+            return usageError(QStringLiteral("--show braucht --type"));
+        cli::ShowRequest show;
+        show.file = parser.value(showOpt);
+        show.formatIndex = formatIndex;
+        show.table = parser.value(tableOpt);
+        bool recordOk = false;
+        show.record = parser.value(recordOpt).toLongLong(&recordOk);
+        if (!recordOk)
+            return usageError(QStringLiteral("--record erwartet eine Zahl"));
+        if (parser.isSet(passwordOpt))
+            show.password = parser.value(passwordOpt);
+        show.pdfFile = parser.value(pdfOpt);
+        return cli::runShow(show);
+    }
     const QString format = parser.value(formatOpt);
     if (format != QLatin1String("tsv") && format != QLatin1String("json"))
         return usageError(QStringLiteral("--format erwartet tsv oder json"));
@@ -113,7 +162,8 @@ int main(int argc, char** argv) {
         termLines << text;
     }
     c.textSearch = parser.isSet(termOpt) || parser.isSet(termsFileOpt);
-    c.modeCaption = c.textSearch ? QStringLiteral("&Textrecherche") : QStringLiteral("&Dateiensuche");
+    c.modeCaption =
+        c.textSearch ? QStringLiteral("&Textrecherche") : QStringLiteral("&Dateiensuche");
     c.termsText = termLines.join(QLatin1String("\r\n"));
     c.allTerms = parser.isSet(allTermsOpt);
     c.matchCase = parser.isSet(matchCaseOpt);
@@ -148,5 +198,9 @@ int main(int argc, char** argv) {
     else
         cli::writeTsv(host.table, out);
     out.flush();
+    const int extra =
+        cli::writeSearchOutputs(host.table, run, parser.value(reportOpt), parser.value(pdfOpt));
+    if (extra != 0)
+        return extra;
     return run.HitCount > 0 ? kExitHits : kExitNoHits;
 }

@@ -1,6 +1,13 @@
+// DataSifter: the desktop program. Takes no command line.
+#include "common/Twips.h"
+#include "platform/QtDialogs.h"
+#include "shell/Startup.h"
+
 #include <QApplication>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    return 0;
+    ds::platform::QtDialogs dialogs;
+    ds::platform::Dialogs::install(&dialogs);
+    return ds::shell::runDesktopProgram(app);
 }
