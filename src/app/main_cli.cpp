@@ -186,8 +186,10 @@ int main(int argc, char** argv) {
         password = parser.value(passwordOpt);
     cli::CliHost host(c, password);
     search::SearchRun run(host);
-    if (parser.isSet(noLimitOpt))
+    if (parser.isSet(noLimitOpt)) {
         run.capacity = std::numeric_limits<int>::max();
+        run.hitCountLimit = std::numeric_limits<int>::max();
+    }
     run.RunSearch();
 
     QTextStream out(stdout);

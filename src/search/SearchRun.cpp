@@ -18,8 +18,6 @@ using ProgressLabel::FileName;
 
 namespace {
 
-constexpr int kHitCountMax = 32767;  // the old 16-bit counter
-
 const QString kTab = QStringLiteral("\t");
 
 QList<ColumnSpec> textSearchColumns(bool severalTables) {
@@ -178,7 +176,7 @@ void SearchRun::RunSearch() {
 }
 
 void SearchRun::addHits(int count) {
-    if (count > kHitCountMax - HitCount)
+    if (count > hitCountLimit - HitCount)
         throw WalkError{6, QStringLiteral("Überlauf")};
     HitCount += count;
 }
@@ -347,7 +345,7 @@ void SearchRun::visitFileSearch(Walk& walk, int formatIndex) {
                 break;
         }
         if (!files.isEmpty()) {
-            addHits(int(std::min<qsizetype>(files.size(), kHitCountMax + 1)));
+            addHits(int(std::min<qsizetype>(files.size(), qsizetype(hitCountLimit) + 1)));
             host_.setProgressText(ProgressLabel::HitCount, QString::number(HitCount));
             if (StatusLineMode)
                 host_.setStatusLineText(3, QString::number(HitCount));
@@ -424,7 +422,7 @@ int SearchRun::SearchDatabaseFile(db::Workspace& workspace, const QString& folde
         RowTextTotal += std::int32_t(text.size());
     };
     auto addHitCount = [&](int count) {
-        if (count > kHitCountMax - hits)
+        if (count > hitCountLimit - hits)
             throw db::EngineError(6, QStringLiteral("Überlauf"));
         hits += count;
     };

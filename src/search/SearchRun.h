@@ -56,8 +56,10 @@ public:
     QString lastTermList;
     QString lastExcludeText;
 
-    // Capacity of the result table (the CLI can lift it).
+    // Capacity of the result table and the largest hit count (the CLI can lift both; the old
+    // counters were 16-bit).
     int capacity = kDefaultCapacity;
+    int hitCountLimit = 32767;
 
     // The drive the walk's drive list is on (it only refuses a drive when it changes to it).
     QString walkDrive;
