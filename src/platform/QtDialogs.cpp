@@ -96,7 +96,18 @@ QString QtDialogs::saveFileName(QObject* owner, const QString& title, const QStr
     QFileDialog dialog(ownerWidget(owner), title);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilters({filter, QStringLiteral("Alle Dateien (*.*)")});
+    // "Textdatei (*.TXT)": names on this file system have case, so offer both spellings.
+    QString caseless = filter;
+    const qsizetype open = filter.indexOf(QLatin1Char('(')), close = filter.lastIndexOf(QLatin1Char(')'));
+    if (open >= 0 && close > open) {
+        const QString patterns = filter.mid(open + 1, close - open - 1);
+        QStringList both;
+        for (const QString& p : patterns.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+            both << p.toLower() << p.toUpper();
+        both.removeDuplicates();
+        caseless = filter.left(open + 1) + both.join(QLatin1Char(' ')) + filter.mid(close);
+    }
+    dialog.setNameFilters({caseless, QStringLiteral("Alle Dateien (*)")});
     QString ext = defaultExtension;
     if (ext.startsWith(QLatin1Char('.')))
         ext.remove(0, 1);

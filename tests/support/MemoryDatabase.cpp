@@ -93,6 +93,11 @@ void MemoryEngine::add(const QString& name, MemoryDatabaseSpec spec) {
 
 std::unique_ptr<Database> MemoryEngine::open(const OpenRequest& request) {
     ++openCount_;
+    exclusiveFlags << request.exclusive;
+    auto checkLock = [&](const MemoryDatabaseSpec& spec) {
+        if (spec.lockedByOther && (request.exclusive || spec.sharedAlsoLocked))
+            throwEngineError(err::ExclusiveByOther);
+    };
     const bool oneTable = family_ == Family::Dbase || family_ == Family::Paradox;
     if (oneTable) {
         // A folder: its "database" serves every registered table whose name starts with it.
@@ -102,6 +107,7 @@ std::unique_ptr<Database> MemoryEngine::open(const OpenRequest& request) {
             if (name.startsWith(folder) && !name.mid(folder.size()).contains(QLatin1Char('/'))) {
                 if (spec.openError)
                     throw EngineError(spec.openError, engineMessage(spec.openError, name));
+                checkLock(spec);
                 if (!spec.password.isEmpty()) {
                     passwordsTried << request.connect.password.value_or(QString());
                     if (request.connect.password.value_or(QString()) != spec.password)
@@ -120,6 +126,7 @@ std::unique_ptr<Database> MemoryEngine::open(const OpenRequest& request) {
         throwEngineError(err::FileNotFound, request.name);
     if (it->second.openError)
         throw EngineError(it->second.openError, engineMessage(it->second.openError, request.name));
+    checkLock(it->second);
     if (!it->second.password.isEmpty()) {
         passwordsTried << request.connect.password.value_or(QString());
         if (request.connect.password.value_or(QString()) != it->second.password)

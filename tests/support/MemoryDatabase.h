@@ -38,6 +38,10 @@ struct MemoryDatabaseSpec {
     QList<MemoryTable> tables;
     QString password;     // non-empty: opening needs ";PWD=<password>;"
     int openError = 0;    // thrown by the open itself
+    // Opened exclusively by another user: an exclusive open fails with 3356 (a shared one too
+    // when sharedAlsoLocked).
+    bool lockedByOther = false;
+    bool sharedAlsoLocked = false;
 };
 
 // Installs an opener for a family that serves the databases registered by name (file path for
@@ -53,6 +57,7 @@ public:
     void add(const QString& name, MemoryDatabaseSpec spec);
     int openCount() const { return openCount_; }
     QStringList passwordsTried;
+    QList<bool> exclusiveFlags;  // the exclusive flag of every open, in order
 
 private:
     std::unique_ptr<db::Database> open(const db::OpenRequest& request);

@@ -35,16 +35,16 @@ int writeSearchOutputs(const search::ResultTable& table, const search::SearchRun
             platform::SetFileAttr(reportFile, platform::attr::Archive);
         QString error;
         if (!results::writeReportFile(reportFile, table, layout, run.lastTermList, host, &error))
-            return failed(QStringLiteral("Fehler beim Speichern der Datei %1: %2")
-                              .arg(reportFile, error));
+            return failed(
+                QStringLiteral("Fehler beim Speichern der Datei %1: %2").arg(reportFile, error));
     }
     if (!pdfFile.isEmpty()) {
         // Removed first, so that a file left afterwards is this printout.
         if (QFile::exists(pdfFile) && !QFile::remove(pdfFile))
             return failed(QStringLiteral("PDF-Datei kann nicht ersetzt werden: ") + pdfFile);
         const std::unique_ptr<platform::Printer> printer = platform::createPdfPrinter(pdfFile);
-        results::printResultList(*printer, table, layout, run.lastTermList,
-                                 results::printoutIcon(), QDate::currentDate(), host);
+        results::printResultList(*printer, table, layout, run.lastTermList, results::printoutIcon(),
+                                 QDate::currentDate(), host);
         if (!QFile::exists(pdfFile))
             return failed(QStringLiteral("PDF-Datei kann nicht geschrieben werden: ") + pdfFile);
     }
