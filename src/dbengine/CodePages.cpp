@@ -19,18 +19,25 @@ struct CodePageName {
 
 // Names as ICU (behind QStringDecoder) knows them.
 constexpr CodePageName kNames[] = {
-    {437, "IBM437", true},         {737, "IBM737", true},       {775, "IBM775", true},
-    {850, "IBM850", true},         {852, "IBM852", true},       {855, "IBM855", true},
-    {857, "IBM857", true},         {860, "IBM860", true},       {861, "IBM861", true},
-    {862, "IBM862", true},         {863, "IBM863", true},       {864, "IBM864", true},
-    {865, "IBM865", true},         {866, "IBM866", true},       {869, "IBM869", true},
-    {874, "windows-874", true},    {1250, "windows-1250", true}, {1251, "windows-1251", true},
-    {1252, "windows-1252", true},  {1253, "windows-1253", true}, {1254, "windows-1254", true},
-    {1255, "windows-1255", true},  {1256, "windows-1256", true}, {1257, "windows-1257", true},
-    {1258, "windows-1258", true},  {10000, "macintosh", true},  {28591, "ISO-8859-1", true},
-    {28592, "ISO-8859-2", true},   {28595, "ISO-8859-5", true}, {20866, "KOI8-R", true},
-    {932, "Shift_JIS", false},     {936, "GBK", false},         {949, "windows-949", false},
-    {950, "Big5", false},
+    {437, "IBM437", true},           {737, "IBM737", true},
+    {775, "IBM775", true},           {850, "IBM850", true},
+    {852, "IBM852", true},           {855, "IBM855", true},
+    {857, "IBM857", true},           {860, "IBM860", true},
+    {861, "IBM861", true},           {862, "IBM862", true},
+    {863, "IBM863", true},           {864, "IBM864", true},
+    {865, "IBM865", true},           {866, "IBM866", true},
+    {869, "IBM869", true},           {874, "windows-874", true},
+    {1250, "windows-1250", true},    {1251, "windows-1251", true},
+    {1252, "windows-1252", true},    {1253, "windows-1253", true},
+    {1254, "windows-1254", true},    {1255, "windows-1255", true},
+    {1256, "windows-1256", true},    {1257, "windows-1257", true},
+    {1258, "windows-1258", true},    {10000, "macintosh", true},
+    {28591, "ISO-8859-1", true},     {10006, "x-mac-greek", true},
+    {10007, "x-mac-cyrillic", true}, {10029, "x-mac-centraleurroman", true},
+    {1051, "hp-roman8", true},       {28592, "ISO-8859-2", true},
+    {28595, "ISO-8859-5", true},     {20866, "KOI8-R", true},
+    {932, "Shift_JIS", false},       {936, "GBK", false},
+    {949, "windows-949", false},     {950, "Big5", false},
 };
 
 const CodePageName* findName(int codePage) {

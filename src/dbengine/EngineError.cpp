@@ -50,6 +50,9 @@ QString engineMessage(int number, const QString& detail) {
         case err::IsamNotFound:
             text = QStringLiteral("Installierbares ISAM-Format '%1' nicht gefunden.");
             break;
+        case err::ItemNotFound:
+            text = QStringLiteral("Element in dieser Auflistung nicht gefunden.");
+            break;
         case err::WrongFormat:
             text = QStringLiteral("Die externe Tabelle hat nicht das erwartete Format.");
             break;

@@ -25,6 +25,7 @@ constexpr int CannotDecrypt = 3161;       // encrypted with a scheme this engine
 constexpr int IsamNotFound = 3170;        // connect string names no known format
 constexpr int WrongFormat = 3274;         // file is not of the format the connect string names
 constexpr int ExclusiveByOther = 3356;    // opened exclusively elsewhere
+constexpr int ItemNotFound = 3265;        // field index or name not in the collection
 }  // namespace err
 
 // An engine failure: the number callers switch on and a German message for the user.
