@@ -39,11 +39,11 @@ void writeJsonLines(const GridText& grid, int layout, QTextStream& out) {
             const bool several = layout == LayoutTextSeveralTables;
             const QString record = grid.cellText(r, several ? 3 : 2);
             o[QStringLiteral("folder")] = folder;
-            o[QStringLiteral("file")] = first;
             if (record.isEmpty()) {
                 // An error row of the content search: file name and message in one cell.
                 o[QStringLiteral("error")] = first;
             } else {
+                o[QStringLiteral("file")] = first;
                 if (several)
                     o[QStringLiteral("table")] = grid.cellText(r, 2);
                 o[QStringLiteral("record")] = record.toLongLong();

@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# Measures DataSifter against the raw read speed of the same files, in one run:
+#   bench/run-bench.sh [BUILD_DIR] [WORK_DIR]
+# Needs ripgrep (rg) and python3-dbfread for the baselines; mdbtools for the Access baseline.
+# Each figure is the best of three runs (wall seconds) and the peak memory of that command.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build}
+work=${2:-/tmp/datasifter-bench}
+records=${DS_BENCH_RECORDS:-1000000}
+term=Hoffmann
+mkdir -p "$work"
+
+cli=$build/src/app/datasifter-cli
+bench=$build/bench/datasifter-bench
+
+best() {  # best NAME CMD... -> prints "NAME seconds peak_kb", stores seconds in $last
+    local name=$1 t kb bestt=999999 bestkb=0
+    shift
+    for _ in 1 2 3; do
+        read -r t kb < <( { /usr/bin/time -f '%e %M' "$@" >/dev/null 2>/dev/null; } 2>&1 | tail -n1)
+        if awk "BEGIN{exit !($t < $bestt)}"; then bestt=$t; bestkb=$kb; fi
+    done
+    last=$bestt
+    printf '%-46s %8.3f s %9d KB\n' "$name" "$bestt" "$bestkb"
+}
+ratio() { awk "BEGIN{printf \"%.2f\", $1 / ($2 > 0 ? $2 : 0.001)}"; }
+
+echo "== files"
+big=$work/big
+if [ ! -f "$big/kunden.dbf" ]; then
+    mkdir -p "$big"
+    "$build/tests/support/dbase/dbf_sample_files" customers "$big/kunden.dbf" "$records"
+fi
+small=$work/small
+if [ ! -d "$small" ]; then
+    mkdir -p "$small/proto"
+    "$build/tests/support/dbase/dbf_sample_files" customers "$small/proto/k.dbf" 200
+    for i in $(seq 1 2000); do
+        d=$small/tree/d$((i % 40))
+        mkdir -p "$d"
+        cp "$small/proto/k.dbf" "$d/kunden$i.dbf"
+        [ -f "$small/proto/k.dbt" ] && cp "$small/proto/k.dbt" "$d/kunden$i.dbt"
+    done
+    rm -rf "$small/proto"
+fi
+tree=$work/tree
+[ -d "$tree" ] || python3 "$root/bench/make_tree.py" "$tree" 5000 200000
+ls -l "$big"
+cat "$big"/* >/dev/null; cat "$small"/tree/*/* >/dev/null
+
+echo "== one dBASE file of $records records"
+best "cat (raw read)" sh -c "cat '$big'/* >/dev/null"; raw=$last
+best "rg -c -i $term (DBF+DBT)" rg -c -i "$term" "$big"; rg=$last
+best "engine: datasifter-bench" "$bench" "$big/kunden.dbf" --type 2 --term "$term"; eng=$last
+best "datasifter-cli text search" "$cli" --type 2 --term "$term" --no-limit --format tsv "$big"; cli1=$last
+py1=
+if /usr/bin/python3 -c 'import dbfread' 2>/dev/null; then
+    best "python3 dbfread field-wise search" /usr/bin/python3 "$root/bench/dbfread_search.py" "$term" "$big"; py1=$last
+fi
+echo "engine vs rg: $(ratio "$rg" "$eng") (speed of engine / rg; goal >= 0.5)"
+echo "cli vs rg: $(ratio "$rg" "$cli1") (goal >= 0.3);  cli vs raw read: $(ratio "$raw" "$cli1")"
+[ -n "$py1" ] && echo "cli vs python dbfread: $(ratio "$py1" "$cli1")x faster (goal >= 30)"
+
+echo "== 2000 small dBASE files"
+best "rg -c -i $term -r" rg -c -i "$term" "$small/tree"; rg2=$last
+best "datasifter-cli text search" "$cli" --type 2 --term "$term" --no-limit "$small/tree"; cli2=$last
+if /usr/bin/python3 -c 'import dbfread' 2>/dev/null; then
+    best "python3 dbfread field-wise search" /usr/bin/python3 "$root/bench/dbfread_search.py" "$term" "$small/tree"; py2=$last
+    echo "cli vs python dbfread: $(ratio "$py2" "$cli2")x faster (goal >= 30)"
+fi
+echo "cli vs rg: $(ratio "$rg2" "$cli2") (goal >= 0.3)"
+
+echo "== file search, 200,000 files in 5,000 folders"
+best "find -iname '*.dbf' -printf ..." find "$tree" -iname '*.dbf' -printf '%s %TY-%Tm-%Td %TH:%TM %p\n'; fnd=$last
+best "datasifter-cli file search with file info" "$cli" --type 2 --no-limit "$tree"; cli3=$last
+echo "cli time / find time: $(ratio "$cli3" "$fnd") (goal <= 1.5)"
+
+if [ -n "${DS_BENCH_MDB:-}" ] && [ -f "$DS_BENCH_MDB" ]; then
+    echo "== Access file $DS_BENCH_MDB"
+    table=${DS_BENCH_MDB_TABLE:-Kunden}
+    best "mdb-export | rg -c -i" sh -c "mdb-export '$DS_BENCH_MDB' '$table' | rg -c -i '$term'"; mdb=$last
+    best "engine: datasifter-bench" "$bench" "$DS_BENCH_MDB" --type 1 --term "$term"; eng2=$last
+    echo "engine vs mdb-export pipeline: $(ratio "$mdb" "$eng2")x faster (goal >= 3)"
+fi
