@@ -13,6 +13,17 @@ public:
     virtual int rowCount() const = 0;
     virtual int columnCount() const = 0;
     virtual QString cellText(int row, int column) const = 0;
+
+    // The cells of a row joined by TAB, one per column (empty cells kept).
+    virtual QString rowText(int row) const {
+        QString line;
+        for (int c = 0; c < columnCount(); ++c) {
+            if (c > 0)
+                line += QLatin1Char('\t');
+            line += cellText(row, c);
+        }
+        return line;
+    }
 };
 
 }  // namespace ds

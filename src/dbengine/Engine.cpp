@@ -107,10 +107,16 @@ QString resolveTableFile(const QString& folder, const QString& tableName,
 QString findCompanionFile(const QString& tablePath, const QString& extension) {
     const QFileInfo table(tablePath);
     const QDir dir = table.absoluteDir();
-    const QString wanted = table.completeBaseName() + extension;
-    const QFileInfo direct(dir.filePath(wanted));
-    if (direct.isFile())
-        return direct.filePath();
+    const QString base = table.completeBaseName();
+    // The usual spellings first: a folder listing costs far more than a few lookups.
+    for (const QString& candidate :
+         {base + extension, base + extension.toLower(), base + extension.toUpper(),
+          base.toUpper() + extension.toUpper(), base.toLower() + extension.toLower()}) {
+        const QFileInfo direct(dir.filePath(candidate));
+        if (direct.isFile())
+            return direct.filePath();
+    }
+    const QString wanted = base + extension;
     const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
     for (const QString& entry : entries) {
         if (entry.compare(wanted, Qt::CaseInsensitive) == 0)

@@ -74,6 +74,11 @@ bool FileSystem::matchingFiles(const QString& folder, const QString& extension,
     return true;
 }
 
+std::int64_t FileSystem::size(const QString& path) {
+    const QFileInfo fi(path);
+    return fi.exists() ? std::int64_t(fi.size()) : -1;
+}
+
 bool FileSystem::stat(const QString& path, FileStat* out) {
     const std::wstring w = QDir::toNativeSeparators(path).toStdWString();
     WIN32_FILE_ATTRIBUTE_DATA data;
@@ -200,6 +205,13 @@ bool FileSystem::matchingFiles(const QString& folder, const QString& extension,
     }
     sortNames(names);
     return true;
+}
+
+std::int64_t FileSystem::size(const QString& path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return -1;
+    return std::int64_t(st.st_size);
 }
 
 bool FileSystem::stat(const QString& path, FileStat* out) {

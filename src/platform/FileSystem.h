@@ -47,6 +47,9 @@ public:
     // device is not available.
     static int probeFolder(const QString& folder);
 
+    // The length of a file in bytes, or -1 when it cannot be examined.
+    static std::int64_t size(const QString& path);
+
     // Size, last change and attribute bits of a file.
     static bool stat(const QString& path, FileStat* out);
 

@@ -2,9 +2,28 @@
 
 namespace ds::search {
 
+namespace {
+
+// A row text cut or padded to exactly `columns` cells.
+QString normalised(const QString& row, int columns) {
+    if (columns <= 0)
+        return {};
+    const qsizetype tabs = row.count(QLatin1Char('\t'));
+    if (tabs == columns - 1)
+        return row;
+    if (tabs < columns - 1)
+        return row + QString(columns - 1 - tabs, QLatin1Char('\t'));
+    qsizetype at = -1;
+    for (int i = 0; i < columns; ++i)
+        at = row.indexOf(QLatin1Char('\t'), at + 1);
+    return row.left(at);
+}
+
+}  // namespace
+
 void ResultTable::reset() {
     columns_ = 2;
-    rows_ = {QStringList(2), QStringList(2)};
+    rows_ = {QStringLiteral("\t"), QStringLiteral("\t")};
     columnSpecs.clear();
     layoutTag.clear();
     connect.clear();
@@ -14,22 +33,24 @@ void ResultTable::reset() {
 void ResultTable::setColumns(const QList<ColumnSpec>& columns) {
     columnSpecs = columns;
     columns_ = int(columns.size());
-    for (QStringList& row : rows_)
-        row.resize(columns_);
-    for (int c = 0; c < columns_; ++c)
-        rows_[0][c] = columns[c].heading;
+    for (qsizetype r = 1; r < rows_.size(); ++r)
+        rows_[r] = normalised(rows_[r], columns_);
+    QStringList headings;
+    for (const ColumnSpec& c : columns)
+        headings << c.heading;
+    rows_[0] = headings.join(QLatin1Char('\t'));
 }
 
-void ResultTable::addItem(const QString& row) {
-    QStringList cells = row.split(QLatin1Char('\t'));
-    cells.resize(columns_);
-    rows_.append(cells);
-}
+void ResultTable::addItem(const QString& row) { rows_.append(normalised(row, columns_)); }
 
 QString ResultTable::cellText(int row, int column) const {
     if (row < 0 || row >= rows_.size() || column < 0 || column >= columns_)
         return {};
-    return rows_[row].value(column);
+    return rows_[row].section(QLatin1Char('\t'), column, column);
+}
+
+QString ResultTable::rowText(int row) const {
+    return row >= 0 && row < rows_.size() ? rows_[row] : QString();
 }
 
 }  // namespace ds::search

@@ -24,6 +24,7 @@ public:
     int rowCount() const override { return int(rows_.size()); }
     int columnCount() const override { return columns_; }
     QString cellText(int row, int column) const override;
+    QString rowText(int row) const override;
 
     QString layoutTag;
     QString connect;
@@ -31,8 +32,10 @@ public:
     QList<ColumnSpec> columnSpecs;
 
 private:
+    // Rows as TAB-separated lines with exactly one cell per column: appending is the hot path
+    // of a big result, splitting is only done when a cell is read.
     int columns_ = 2;
-    QList<QStringList> rows_;
+    QStringList rows_;
 };
 
 }  // namespace ds::search

@@ -62,6 +62,10 @@ public:
 
     virtual SearchCriteria criteria() = 0;
 
+    // False when nobody sees the progress labels (the command line): the run then skips the
+    // work that only feeds them, such as the size of every searched file.
+    virtual bool showsProgress() const { return true; }
+
     // Result table: discard the previous one, create a new hidden one with its columns and the
     // hand-over values, append rows ("cells separated by TAB"), show it at the end.
     virtual void discardResults() = 0;

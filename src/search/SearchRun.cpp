@@ -97,10 +97,9 @@ void SearchRun::RunSearch() {
         if (searchTerms.size() == 1)
             AllTerms = false;
         host_.setStatusText(statusText);
-        host_.prepareResults(hasSeveralTables(formatIndex) ? QStringLiteral("0")
-                                                           : QStringLiteral("1"),
-                             connectString, formatIndex,
-                             textSearchColumns(hasSeveralTables(formatIndex)));
+        host_.prepareResults(
+            hasSeveralTables(formatIndex) ? QStringLiteral("0") : QStringLiteral("1"),
+            connectString, formatIndex, textSearchColumns(hasSeveralTables(formatIndex)));
     } else {
         host_.setStatusText(statusText);
         FullNameFormat = c.fullNames ? 1 : 0;
@@ -182,8 +181,8 @@ void SearchRun::addHits(int count) {
 }
 
 void SearchRun::selectWalkDrive(const QString& startPath) {
-    const QString drive = driveStyle() == DriveStyle::Letters ? startPath.left(2)
-                                                              : driveOfPath(startPath);
+    const QString drive =
+        driveStyle() == DriveStyle::Letters ? startPath.left(2) : driveOfPath(startPath);
     if (samePath(drive, walkDrive))
         return;
     if (isDriveExcluded(drive, criteria_.excludedDrives, driveStyle())) {
@@ -205,8 +204,8 @@ void SearchRun::WalkFolders(const QString& startPath, const QStringList& searchT
         host_.setProgressText(ProgressLabel::Folder, verzeichnisbaum + QStringLiteral("\r\n[ ") +
                                                          startPath + QStringLiteral(" ]"));
         if (StatusLineMode)
-            host_.setStatusLineText(1, QLatin1Char(' ') + verzeichnisbaum + QLatin1Char(' ') +
-                                           startPath);
+            host_.setStatusLineText(
+                1, QLatin1Char(' ') + verzeichnisbaum + QLatin1Char(' ') + startPath);
 
         QString start = lowerIfCaseless(startPath);
         if (start.contains(QStringLiteral(": [")))
@@ -304,8 +303,8 @@ void SearchRun::visitTextSearch(Walk& walk, const QStringList& terms, int format
             break;
     }
     workspace.close();
-    for (ProgressLabel l : {FileName, ProgressLabel::FileSize, ProgressLabel::Percent,
-                            ProgressLabel::Record})
+    for (ProgressLabel l :
+         {FileName, ProgressLabel::FileSize, ProgressLabel::Percent, ProgressLabel::Record})
         host_.setProgressText(l, QStringLiteral(" "));
 }
 
@@ -320,8 +319,8 @@ void SearchRun::visitFileSearch(Walk& walk, int formatIndex) {
         const QString folder = withTrailingSeparator(entry);
         FileSystem::matchingFiles(folder, extension, &files);
         if (FullNameFormat == 0 && !files.isEmpty()) {
-            const QString heading = QStringLiteral("»\t") +
-                                    upperIfCaseless(withoutTrailingSeparator(folder));
+            const QString heading =
+                QStringLiteral("»\t") + upperIfCaseless(withoutTrailingSeparator(folder));
             if (RowTextTotal + heading.size() > capacity) {
                 ResultTableFull = true;
                 break;
@@ -356,6 +355,19 @@ void SearchRun::visitFileSearch(Walk& walk, int formatIndex) {
     }
 }
 
+TermMatcher& SearchRun::matcherFor(const QStringList& terms) {
+    const std::optional<QString> exclude =
+        ExcludeActive ? std::optional<QString>(ExcludeText) : std::nullopt;
+    if (!matcher_ || matcherTerms_ != terms || matcherCase_ != MatchCase ||
+        matcherExclude_ != exclude) {
+        matcher_ = std::make_unique<TermMatcher>(terms, MatchCase, exclude);
+        matcherTerms_ = terms;
+        matcherCase_ = MatchCase;
+        matcherExclude_ = exclude;
+    }
+    return *matcher_;
+}
+
 QString SearchRun::FileInfoText(const QString& path) {
     FileStat st;
     if (!FileSystem::stat(path, &st))
@@ -375,16 +387,18 @@ QString SearchRun::FileInfoText(const QString& path) {
 }
 
 QString SearchRun::FileSizeText(const QString& path) {
-    FileStat st;
-    return FileSystem::stat(path, &st) ? QString::number(st.size) : QString();
+    const std::int64_t size = FileSystem::size(path);
+    return size >= 0 ? QString::number(size) : QString();
 }
 
 int SearchRun::SearchDatabaseFile(db::Workspace& workspace, const QString& folder,
                                   const QString& fileName, const QStringList& searchTerms,
                                   int formatIndex, const QString& connectString,
                                   bool& folderHasHits) {
-    host_.setProgressText(ProgressLabel::Record, QStringLiteral(" "));
-    host_.setProgressText(ProgressLabel::FileSize, FileSizeText(folder + fileName));
+    if (host_.showsProgress()) {
+        host_.setProgressText(ProgressLabel::Record, QStringLiteral(" "));
+        host_.setProgressText(ProgressLabel::FileSize, FileSizeText(folder + fileName));
+    }
     const QString headingFolder = withoutTrailingSeparator(folder);
     const bool severalTables = hasSeveralTables(formatIndex);
 
@@ -431,9 +445,7 @@ int SearchRun::SearchDatabaseFile(db::Workspace& workspace, const QString& folde
                number == 3050 || number == 3420;
     };
 
-    const std::optional<QString> exclude =
-        ExcludeActive ? std::optional<QString>(ExcludeText) : std::nullopt;
-    TermMatcher matcher(searchTerms, MatchCase, exclude);
+    TermMatcher& matcher = matcherFor(searchTerms);
 
     auto searchTable = [&](db::Database& database, const QString& table,
                            const QString& displayText) {
@@ -469,17 +481,16 @@ int SearchRun::SearchDatabaseFile(db::Workspace& workspace, const QString& folde
                 }
             }
             if (matcher.recordHasText() && !matcher.excluded()) {
-                const QString recordNumber = QString::number(r);
                 int matched = 0;
                 for (int k = 0; k < matcher.termCount(); ++k) {
                     if (!matcher.termFound(k))
                         continue;
                     if (!AllTerms)
-                        addRow(displayText + kTab + recordNumber + kTab + matcher.term(k));
+                        addRow(displayText + kTab + QString::number(r) + kTab + matcher.term(k));
                     ++matched;
                 }
                 if (AllTerms && matched == matcher.termCount()) {
-                    addRow(displayText + kTab + recordNumber + kTab +
+                    addRow(displayText + kTab + QString::number(r) + kTab +
                            QStringLiteral("Alle Suchbegriffe enthalten..."));
                     addHitCount(1);
                 } else if (!AllTerms) {
@@ -502,8 +513,8 @@ int SearchRun::SearchDatabaseFile(db::Workspace& workspace, const QString& folde
         try {
             std::unique_ptr<db::Database> database;
             try {
-                database = workspace.openDatabase(databaseName, false, true,
-                                                  connectString + passwordPart);
+                database =
+                    workspace.openDatabase(databaseName, false, true, connectString + passwordPart);
             } catch (const db::EngineError& e) {
                 if (!isSkipped(e.number()))
                     throw;
@@ -550,8 +561,8 @@ int SearchRun::SearchDatabaseFile(db::Workspace& workspace, const QString& folde
                         ResultTableFull = true;
                         break;
                     default:
-                        addRow(fileName + QStringLiteral(" (") + e.message() +
-                               QStringLiteral(")") + QString::number(e.number()));
+                        addRow(fileName + QStringLiteral(" (") + e.message() + QStringLiteral(")") +
+                               QString::number(e.number()));
                         break;
                 }
             } catch (const EndOfFile&) {

@@ -3,12 +3,15 @@
 #include "dbengine/Engine.h"
 #include "platform/Drives.h"
 #include "search/SearchHost.h"
+#include "search/TermMatcher.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <functional>
 #include <limits>
+#include <memory>
+#include <optional>
 
 namespace ds::search {
 
@@ -16,7 +19,7 @@ namespace ds::search {
 // folder and, in text search, searches every matching database file. Runs on the caller's
 // thread and yields through the host at fixed points; talks to nothing but the host.
 class SearchRun {
-public:
+  public:
     // Characters of row text one run may append (file rows, hit rows, error rows, file-search
     // folder headings).
     static constexpr int kDefaultCapacity = 32767;
@@ -67,7 +70,7 @@ public:
     // Drive enumeration (replaced in tests).
     std::function<QList<platform::DriveInfo>()> listDrives = platform::listDrives;
 
-private:
+  private:
     struct Walk;
     void collectFolders(Walk& walk);
     void visitTextSearch(Walk& walk, const QStringList& terms, int formatIndex,
@@ -76,8 +79,15 @@ private:
     void selectWalkDrive(const QString& startPath);
     void addHits(int count);
 
+    // The matcher of the run's terms, kept across files (compiling a term is not free).
+    TermMatcher& matcherFor(const QStringList& terms);
+
     SearchHost& host_;
     SearchCriteria criteria_;
+    std::unique_ptr<TermMatcher> matcher_;
+    QStringList matcherTerms_;
+    bool matcherCase_ = false;
+    std::optional<QString> matcherExclude_;
 };
 
 // Errors of the walk itself, reported as "Fehler!" rows.

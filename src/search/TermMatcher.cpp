@@ -1,38 +1,62 @@
 #include "search/TermMatcher.h"
 
 #include <algorithm>
+#include <map>
+#include <mutex>
 
 namespace ds::search {
 
 namespace {
 
 // The case class of a character: its folded form.
-char16_t foldKey(char16_t c) { return QChar(c).toCaseFolded().unicode(); }
+char16_t foldKey(char16_t c) {
+    return QChar(c).toCaseFolded().unicode();
+}
 
 }  // namespace
 
-std::optional<BytePattern> BytePattern::compile(const QString& text, int codePage,
-                                                bool matchCase) {
-    const std::array<char16_t, 256>& table = db::singleByteTable(codePage);
-    BytePattern p;
-    for (int b = 0; b < 256; ++b) {
-        p.fold_[std::size_t(b)] = std::uint8_t(b);
-        if (matchCase)
-            continue;
-        const char16_t key = foldKey(table[std::size_t(b)]);
-        for (int r = 0; r < b; ++r) {
-            if (foldKey(table[std::size_t(r)]) == key) {
-                p.fold_[std::size_t(b)] = std::uint8_t(r);
-                break;
-            }
+namespace {
+
+// The case-folding byte map of a code page: every byte to the smallest byte of its letter-case
+// class, and each class's folded character to that byte. Built once per code page.
+struct FoldTable {
+    std::array<std::uint8_t, 256> fold{};
+    std::array<char16_t, 256> key{};
+};
+
+const FoldTable& foldTableFor(int codePage) {
+    static std::mutex mutex;
+    static std::map<int, std::unique_ptr<FoldTable>> cache;
+    const std::lock_guard<std::mutex> lock(mutex);
+    std::unique_ptr<FoldTable>& entry = cache[codePage];
+    if (!entry) {
+        entry = std::make_unique<FoldTable>();
+        const std::array<char16_t, 256>& table = db::singleByteTable(codePage);
+        std::map<char16_t, std::uint8_t> first;
+        for (int b = 0; b < 256; ++b) {
+            const char16_t k = foldKey(table[std::size_t(b)]);
+            entry->key[std::size_t(b)] = k;
+            entry->fold[std::size_t(b)] = first.try_emplace(k, std::uint8_t(b)).first->second;
         }
     }
+    return *entry;
+}
+
+}  // namespace
+
+std::optional<BytePattern> BytePattern::compile(const QString& text, int codePage, bool matchCase) {
+    const std::array<char16_t, 256>& table = db::singleByteTable(codePage);
+    const FoldTable& folding = foldTableFor(codePage);
+    BytePattern p;
+    for (int b = 0; b < 256; ++b)
+        p.fold_[std::size_t(b)] = matchCase ? std::uint8_t(b) : folding.fold[std::size_t(b)];
     p.needle_.reserve(std::size_t(text.size()));
     for (QChar ch : text) {
         int found = -1;
+        const char16_t key = foldKey(ch.unicode());
         for (int b = 0; b < 256 && found < 0; ++b) {
-            const char16_t c = table[std::size_t(b)];
-            if (matchCase ? c == ch.unicode() : foldKey(c) == foldKey(ch.unicode()))
+            if (matchCase ? table[std::size_t(b)] == ch.unicode()
+                          : folding.key[std::size_t(b)] == key)
                 found = p.fold_[std::size_t(b)];
         }
         if (found < 0)
@@ -81,7 +105,9 @@ struct TermMatcher::Compiled {
 
 TermMatcher::TermMatcher(const QStringList& terms, bool matchCase,
                          const std::optional<QString>& exclude)
-    : terms_(terms.begin(), terms.end()), matchCase_(matchCase), exclude_(exclude),
+    : terms_(terms.begin(), terms.end()),
+      matchCase_(matchCase),
+      exclude_(exclude),
       found_(terms_.size(), 0) {
     const Qt::CaseSensitivity cs = matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive;
     for (const QString& t : terms_) {
@@ -155,8 +181,8 @@ void TermMatcher::addField(const db::TextRef& value) {
     }
     if (value.codePage == db::cp::Utf16LE &&
         reinterpret_cast<std::uintptr_t>(value.data) % alignof(char16_t) == 0) {
-        matchUnicode(QStringView(reinterpret_cast<const char16_t*>(value.data),
-                                 qsizetype(value.size / 2)));
+        matchUnicode(
+            QStringView(reinterpret_cast<const char16_t*>(value.data), qsizetype(value.size / 2)));
         return;
     }
     decoded_ = db::decodeText(value.data, value.size, value.codePage);

@@ -176,6 +176,10 @@ void frmSifter::LoadSettings(const QString& programFolder, const QString& progra
     M_OptAnsicht[1]->setChecked(settings_->view.statusBarChecked);
     BezStatus->setVisible(settings_->view.statusLabelVisible);
     o->setFolder(settings_->initialFolder());
+    // A first start offers the sample data: its folder is chosen, so a first search finds it.
+    if (settings_->searchPaths.tag(0).isEmpty() &&
+        settings_->initialFolder().endsWith(SettingsModel::sampleFolderName()))
+        o->OptPfadWahl[2]->setChecked(true);
 }
 
 void frmSifter::updatePathListMenu() {

@@ -18,6 +18,7 @@ public:
     search::ResultTable table;
 
     search::SearchCriteria criteria() override { return criteria_; }
+    bool showsProgress() const override { return false; }
     void discardResults() override { table.reset(); }
     void prepareResults(const QString& layoutTag, const QString& connect, int formatIndex,
                         const QList<search::ColumnSpec>& columns) override;

@@ -8,12 +8,7 @@
 namespace ds::cli {
 
 void writeTsv(const GridText& grid, QTextStream& out) {
-    auto line = [&](int row) {
-        QStringList cells;
-        for (int c = 0; c < grid.columnCount(); ++c)
-            cells << grid.cellText(row, c);
-        out << cells.join(QLatin1Char('\t')) << '\n';
-    };
+    auto line = [&](int row) { out << grid.rowText(row) << '\n'; };
     line(0);
     for (int r = 2; r < grid.rowCount(); ++r)
         line(r);

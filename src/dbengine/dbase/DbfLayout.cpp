@@ -171,8 +171,10 @@ DbfLayout readDbfLayout(const ReadOnlyFile& file, const QString& path) {
     const std::uint64_t fileSize = file.size();
     if (fileSize < kFileHeaderSize)
         wrongFormat();
-    std::array<char, kFileHeaderSize> head{};
-    file.readExactly(0, head.data(), head.size());
+    // One read for the fixed header and, usually, the field descriptors behind it.
+    std::vector<char> start(static_cast<std::size_t>(std::min<std::uint64_t>(4096, fileSize)));
+    file.readExactly(0, start.data(), start.size());
+    const char* head = start.data();
 
     DbfLayout layout;
     layout.version = static_cast<std::uint8_t>(head[0]);
@@ -194,7 +196,10 @@ DbfLayout readDbfLayout(const ReadOnlyFile& file, const QString& path) {
     // The whole header in one read (at most 64 KiB); a header cut short is damage.
     std::vector<char> header(
         static_cast<std::size_t>(std::min<std::uint64_t>(layout.headerLength, fileSize)));
-    file.readExactly(0, header.data(), header.size());
+    if (header.size() <= start.size())
+        std::copy_n(start.begin(), header.size(), header.begin());
+    else
+        file.readExactly(0, header.data(), header.size());
 
     const bool vfp = isVisualFoxPro(layout.version);
     std::uint32_t offset = 1;  // byte 0 of a record is the deletion flag

@@ -47,9 +47,10 @@ std::size_t MemoFile::fetch(std::uint64_t offset, char* out, std::size_t length)
     if (length > kWindowBytes)
         return file_.readAt(offset, out, length);
     if (offset < windowStart_ || offset - windowStart_ + length > windowSize_) {
-        window_.resize(kWindowBytes);
+        // Small memo files get a window of their own size, not a 64 KiB zero-filled buffer.
+        window_.resize(std::size_t(std::min<std::uint64_t>(kWindowBytes, file_.size())));
         windowStart_ = offset;
-        windowSize_ = file_.readAt(offset, window_.data(), kWindowBytes);
+        windowSize_ = file_.readAt(offset, window_.data(), window_.size());
     }
     const std::uint64_t skip = offset - windowStart_;
     const std::size_t n =

@@ -69,6 +69,7 @@ frmStatus::frmStatus(QWidget* parent)
     g->addWidget(BezStatus[5], 3, 0);
     g->addWidget(BezStatus[6], 3, 1, 1, 3);
     auto* sizeLine = new QHBoxLayout;
+    sizeLine->setSpacing(4);
     sizeLine->addWidget(BezStatus[7]);
     sizeLine->addWidget(BezStatus[8]);
     sizeLine->addStretch(1);

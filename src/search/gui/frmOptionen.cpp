@@ -140,6 +140,7 @@ void frmOptionen::driveListChanged(int index) {
 void frmOptionen::setFolder(const QString& folder) {
     folderTag_ = folder;
     PanPfadWahl[0]->setText(FitTextForControl(folder, PanPfadWahl[0]));
+    PanPfadWahl[0]->setToolTip(folder);
 }
 
 int frmOptionen::formatIndex() const {
