@@ -3,8 +3,8 @@
 #include "dbengine/Engine.h"
 #include "dbengine/EngineError.h"
 
-#include <QDir>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 
 namespace ds::fuzz {
@@ -12,9 +12,9 @@ namespace ds::fuzz {
 QString scratchFolder() {
     static const QString folder = [] {
         const QString base = QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm")
-                                                                        : QDir::tempPath();
-        const QString path =
-            base + QStringLiteral("/ds-fuzz-") + QString::number(QCoreApplication::applicationPid());
+                                                                       : QDir::tempPath();
+        const QString path = base + QStringLiteral("/ds-fuzz-") +
+                             QString::number(QCoreApplication::applicationPid());
         QDir().mkpath(path);
         return path;
     }();

@@ -8,7 +8,7 @@ namespace ds {
 // result table: rows and columns counted from 0, row 0 the heading row, column 0 the marker
 // column. Implemented by the result grid widget and by the headless result table.
 class GridText {
-public:
+  public:
     virtual ~GridText() = default;
     virtual int rowCount() const = 0;
     virtual int columnCount() const = 0;

@@ -15,6 +15,8 @@ enum ResultLayout : int {
     LayoutFilesFullNames = 3,     // full paths
 };
 
-inline int resultLayoutFromTag(const QString& tag) { return valInt(tag); }
+inline int resultLayoutFromTag(const QString& tag) {
+    return valInt(tag);
+}
 
 }  // namespace ds

@@ -34,7 +34,7 @@ struct OpenRequest {
 // The engine's workspace: opens databases by name and connect string. Always read-only; the
 // read-only flag is accepted for the callers' sake and never changes anything.
 class Workspace {
-public:
+  public:
     std::unique_ptr<Database> openDatabase(const QString& name, bool exclusive, bool readOnly,
                                            const QString& connect);
     // Releasing read locks: the readers hold none between calls.

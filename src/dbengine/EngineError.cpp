@@ -3,7 +3,8 @@
 namespace ds::db {
 
 EngineError::EngineError(int number, QString message)
-    : number_(number), message_(std::move(message)),
+    : number_(number),
+      message_(std::move(message)),
       what_(QStringLiteral("%1 (%2)").arg(message_).arg(number_).toStdString()) {}
 
 QString engineMessage(int number, const QString& detail) {

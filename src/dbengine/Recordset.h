@@ -54,7 +54,7 @@ struct FieldInfo {
 // - text() is only called for Text and Memo fields and returns the raw bytes with their code
 //   page; trailing blanks of fixed-width text fields are not part of the value.
 class Recordset {
-public:
+  public:
     virtual ~Recordset() = default;
 
     virtual int fieldCount() const = 0;
@@ -77,7 +77,7 @@ struct TableDef {
 
 // An opened database: a file (Access, Excel) or a folder (dBASE, FoxPro, Paradox).
 class Database {
-public:
+  public:
     virtual ~Database() = default;
     virtual std::vector<TableDef> tableDefs() = 0;
     // Opens a table read-only; throws EngineError (3011 unknown table, 3274 wrong format,

@@ -10,7 +10,7 @@ namespace {
 
 // Used until something else is installed: says everything on stderr and answers "no".
 class StderrDialogs final : public Dialogs {
-public:
+  public:
     int message(QObject*, const QString& text, Icon, Buttons buttons, const QString&) override {
         QTextStream(stderr) << text << Qt::endl;
         return buttons == Buttons::YesNo ? AnswerNo : AnswerOk;
@@ -36,7 +36,9 @@ Dialogs& Dialogs::current() {
     return g_installed ? *g_installed : fallback;
 }
 
-void Dialogs::install(Dialogs* dialogs) { g_installed = dialogs; }
+void Dialogs::install(Dialogs* dialogs) {
+    g_installed = dialogs;
+}
 
 int showMessage(const QString& text, Icon icon, const QString& title, QObject* owner) {
     return Dialogs::current().message(owner, text, icon, Buttons::Ok, title);

@@ -19,7 +19,7 @@ constexpr int AnswerNo = 7;
 // tests can answer in advance. The widget side installs the real dialogs at start; the CLI
 // installs one that writes messages to stderr.
 class Dialogs {
-public:
+  public:
     virtual ~Dialogs() = default;
 
     // A message box; an empty title means the program title. Returns AnswerOk/Yes/No.

@@ -46,10 +46,11 @@ namespace {
 
 bool isPseudo(const QStorageInfo& volume) {
     static const char* const kPseudoTypes[] = {
-        "proc", "sysfs", "devtmpfs", "devpts", "tmpfs", "cgroup", "cgroup2", "securityfs",
-        "debugfs", "tracefs", "pstore", "bpf", "mqueue", "hugetlbfs", "configfs", "fusectl",
-        "autofs", "binfmt_misc", "efivarfs", "squashfs", "ramfs", "rpc_pipefs", "nsfs",
-        "fuse.gvfsd-fuse", "fuse.portal", "fuse.lxcfs", "selinuxfs"};
+        "proc",        "sysfs",      "devtmpfs", "devpts",     "tmpfs",  "cgroup",
+        "cgroup2",     "securityfs", "debugfs",  "tracefs",    "pstore", "bpf",
+        "mqueue",      "hugetlbfs",  "configfs", "fusectl",    "autofs", "binfmt_misc",
+        "efivarfs",    "squashfs",   "ramfs",    "rpc_pipefs", "nsfs",   "fuse.gvfsd-fuse",
+        "fuse.portal", "fuse.lxcfs", "selinuxfs"};
     const QByteArray type = volume.fileSystemType();
     for (const char* t : kPseudoTypes) {
         if (type == t)
@@ -73,8 +74,8 @@ bool isNetwork(const QByteArray& type) {
 bool isRemovableDevice(const QByteArray& device) {
     if (!device.startsWith("/dev/"))
         return false;
-    const QString name = QFileInfo(QString::fromLocal8Bit(device)).canonicalFilePath().section(
-        QLatin1Char('/'), -1);
+    const QString name =
+        QFileInfo(QString::fromLocal8Bit(device)).canonicalFilePath().section(QLatin1Char('/'), -1);
     QString sysPath = QStringLiteral("/sys/class/block/") + name;
     QFile own(sysPath + QStringLiteral("/removable"));
     if (!own.exists()) {
@@ -133,8 +134,9 @@ QString driveListEntry(const DriveInfo& drive) {
         return drive.label.isEmpty() ? spec
                                      : spec + QStringLiteral(" [") + drive.label + QLatin1Char(']');
     }
-    return drive.label.isEmpty() ? drive.spec
-                                 : drive.spec + QStringLiteral(" [") + drive.label + QLatin1Char(']');
+    return drive.label.isEmpty()
+               ? drive.spec
+               : drive.spec + QStringLiteral(" [") + drive.label + QLatin1Char(']');
 }
 
 QString driveSpecOfEntry(const QString& entry) {

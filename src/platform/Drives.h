@@ -8,8 +8,8 @@ namespace ds::platform {
 // A "drive" as the search offers it: a drive letter on Windows ("C:"), a mounted local file
 // system elsewhere, named by its mount point ("/", "/home", "/media/usb").
 struct DriveInfo {
-    QString spec;    // "C:" or "/home"
-    QString label;   // volume label, may be empty
+    QString spec;        // "C:" or "/home"
+    QString label;       // volume label, may be empty
     bool fixed = false;  // a local, non-removable hard disk (what "all hard disks" walks)
     bool ready = true;
 };

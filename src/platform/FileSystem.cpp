@@ -10,11 +10,11 @@
 #ifdef Q_OS_WIN
 #include <windows.h>
 #else
-#include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
 #endif
 
 namespace ds::platform {
@@ -26,9 +26,13 @@ void FileSystem::sortNames(QStringList* names) {
     });
 }
 
-bool FolderExists(const QString& path) { return !path.isEmpty() && QFileInfo(path).isDir(); }
+bool FolderExists(const QString& path) {
+    return !path.isEmpty() && QFileInfo(path).isDir();
+}
 
-void SetFileAttr(const QString& path, int attributes) { FileSystem::setAttributes(path, attributes); }
+void SetFileAttr(const QString& path, int attributes) {
+    FileSystem::setAttributes(path, attributes);
+}
 
 #ifdef Q_OS_WIN
 
@@ -101,8 +105,9 @@ void FileSystem::setAttributes(const QString& path, int attributes) {
 namespace {
 
 class DirHandle {
-public:
-    explicit DirHandle(const QString& folder) : dir_(::opendir(QFile::encodeName(folder).constData())) {}
+  public:
+    explicit DirHandle(const QString& folder)
+        : dir_(::opendir(QFile::encodeName(folder).constData())) {}
     ~DirHandle() {
         if (dir_)
             ::closedir(dir_);
@@ -111,11 +116,13 @@ public:
     DirHandle& operator=(const DirHandle&) = delete;
     DIR* get() const { return dir_; }
 
-private:
+  private:
     DIR* dir_;
 };
 
-bool isDotOrDotDot(const char* n) { return n[0] == '.' && (!n[1] || (n[1] == '.' && !n[2])); }
+bool isDotOrDotDot(const char* n) {
+    return n[0] == '.' && (!n[1] || (n[1] == '.' && !n[2]));
+}
 
 bool endsWithCaseless(const char* name, std::size_t length, const QByteArray& ext) {
     if (std::size_t(ext.size()) > length)

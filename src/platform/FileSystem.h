@@ -28,7 +28,7 @@ struct FileStat {
 // matching files are examined), never following links to folders and never leaving the file
 // system the walk started on.
 class FileSystem {
-public:
+  public:
     // Identifies the file system a path lies on; nullopt when the path cannot be examined.
     static std::optional<std::uint64_t> deviceOf(const QString& path);
 

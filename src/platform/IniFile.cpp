@@ -149,7 +149,8 @@ bool IniFile::write(const QString& path, const QString& section, const QString& 
         if (isKeyLine(ini.lines[i], key, &current)) {
             if (current == value && exists)
                 return true;  // leave a hand-formatted line as it is
-            const QString name = ini.lines[i].left(ini.lines[i].indexOf(QLatin1Char('='))).trimmed();
+            const QString name =
+                ini.lines[i].left(ini.lines[i].indexOf(QLatin1Char('='))).trimmed();
             ini.lines[i] = name + QLatin1Char('=') + value;
             return save(path, ini);
         }

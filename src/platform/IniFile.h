@@ -12,7 +12,7 @@ namespace ds::platform {
 // line as it was. The file keeps its line endings and its encoding (UTF-8, or Windows-1252 for a
 // file that is not valid UTF-8); a new file is UTF-8 with the platform's line ending.
 class IniFile {
-public:
+  public:
     // Longest value a read returns: the old 2048-character buffer held 2047 characters and the
     // terminating zero.
     static constexpr qsizetype kMaxValueLength = 2047;

@@ -11,14 +11,20 @@ PathStyle g_style =
 #endif
 }  // namespace
 
-PathStyle pathStyle() { return g_style; }
-void setPathStyle(PathStyle style) { g_style = style; }
+PathStyle pathStyle() {
+    return g_style;
+}
+void setPathStyle(PathStyle style) {
+    g_style = style;
+}
 
 QChar pathSeparator() {
     return g_style == PathStyle::Windows ? QLatin1Char('\\') : QLatin1Char('/');
 }
 
-bool endsWithSeparator(const QString& path) { return path.endsWith(pathSeparator()); }
+bool endsWithSeparator(const QString& path) {
+    return path.endsWith(pathSeparator());
+}
 
 QString withTrailingSeparator(const QString& path) {
     return endsWithSeparator(path) ? path : path + pathSeparator();

@@ -98,7 +98,8 @@ QString QtDialogs::saveFileName(QObject* owner, const QString& title, const QStr
     dialog.setFileMode(QFileDialog::AnyFile);
     // "Textdatei (*.TXT)": names on this file system have case, so offer both spellings.
     QString caseless = filter;
-    const qsizetype open = filter.indexOf(QLatin1Char('(')), close = filter.lastIndexOf(QLatin1Char(')'));
+    const qsizetype open = filter.indexOf(QLatin1Char('(')),
+                    close = filter.lastIndexOf(QLatin1Char(')'));
     if (open >= 0 && close > open) {
         const QString patterns = filter.mid(open + 1, close - open - 1);
         QStringList both;

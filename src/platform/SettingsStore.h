@@ -12,7 +12,7 @@ namespace ds::platform {
 // settings path, or, once the registry flag is set, the platform's per-user store under the
 // application name with the same section and key names.
 class SettingsStore {
-public:
+  public:
     SettingsStore();
     ~SettingsStore();
 
@@ -31,7 +31,7 @@ public:
     // network mode in place of the old Windows folder (with a trailing separator).
     static QString userConfigFolder();
 
-private:
+  private:
     QSettings& userStore() const;
 
     bool useRegistry_ = false;

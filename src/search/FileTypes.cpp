@@ -39,7 +39,9 @@ QString fileTypeListEntry(int number) {
            QString::fromLatin1(t->extension) + QLatin1Char(')');
 }
 
-QString fileTypePattern(int number) { return QLatin1Char('*') + fileTypeExtension(number); }
+QString fileTypePattern(int number) {
+    return QLatin1Char('*') + fileTypeExtension(number);
+}
 
 QString fileTypeExtension(int number) {
     const FileType* t = fileType(number);
@@ -51,8 +53,12 @@ QString fileTypeConnect(int number) {
     return t ? QString::fromLatin1(t->connect) : QString();
 }
 
-bool hasSeveralTables(int number) { return number == 1 || (number >= 13 && number <= 17); }
+bool hasSeveralTables(int number) {
+    return number == 1 || (number >= 13 && number <= 17);
+}
 
-bool isParadox(int number) { return number >= 9 && number <= 12; }
+bool isParadox(int number) {
+    return number >= 9 && number <= 12;
+}
 
 }  // namespace ds::search

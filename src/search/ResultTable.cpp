@@ -41,7 +41,9 @@ void ResultTable::setColumns(const QList<ColumnSpec>& columns) {
     rows_[0] = headings.join(QLatin1Char('\t'));
 }
 
-void ResultTable::addItem(const QString& row) { rows_.append(normalised(row, columns_)); }
+void ResultTable::addItem(const QString& row) {
+    rows_.append(normalised(row, columns_));
+}
 
 QString ResultTable::cellText(int row, int column) const {
     if (row < 0 || row >= rows_.size() || column < 0 || column >= columns_)

@@ -12,7 +12,7 @@ namespace ds::search {
 // The result table without a window: the grid's rows and columns as the search run fills them
 // (design state two rows and two columns, row 1 the empty row), for the CLI and the tests.
 class ResultTable final : public GridText {
-public:
+  public:
     ResultTable() { reset(); }
 
     void reset();
@@ -31,7 +31,7 @@ public:
     int formatIndex = 0;
     QList<ColumnSpec> columnSpecs;
 
-private:
+  private:
     // Rows as TAB-separated lines with exactly one cell per column: appending is the hot path
     // of a big result, splitting is only done when a cell is read.
     int columns_ = 2;

@@ -12,24 +12,24 @@ namespace ds::search {
 
 // What the windows hold when a run starts: mode, file type, path choice, terms and check marks.
 struct SearchCriteria {
-    bool textSearch = true;            // "&Textrecherche" selected
-    QString modeCaption;               // caption of the selected mode option, with its "&"
-    int formatIndex = 1;               // item data of the "Dateityp" entry
+    bool textSearch = true;  // "&Textrecherche" selected
+    QString modeCaption;     // caption of the selected mode option, with its "&"
+    int formatIndex = 1;     // item data of the "Dateityp" entry
     enum class PathChoice { Drive = 0, AllDrives = 1, Folder = 2 };
     PathChoice pathChoice = PathChoice::Drive;
-    QString driveEntry;                // current entry of the visible drive list
-    QString folder;                    // full path behind the folder label
-    QStringList extraFolders;          // further folders walked after it (command line only)
-    QString excludedDrives;            // the settings window's excluded-drives list
-    QString termsText;                 // the terms box (lines separated by CR LF)
-    QString excludeText;               // the exclusion box
-    bool matchCase = false;            // "Groß-/Kleinschreibung beachten"
-    bool allTerms = false;             // "alle Begriffe müssen vorkommen"
-    bool excludeChecked = false;       // "aussortieren, wenn enthalten:"
-    bool includeSubfolders = true;     // "&Unterverzeichnisse einbeziehen"
-    bool statusLineMode = false;       // "&Suchvorgang als Statuszeile"
-    bool fullNames = false;            // "&vollständiger Dateiname"
-    bool fileInfo = true;              // "&Datei-Informationen"
+    QString driveEntry;             // current entry of the visible drive list
+    QString folder;                 // full path behind the folder label
+    QStringList extraFolders;       // further folders walked after it (command line only)
+    QString excludedDrives;         // the settings window's excluded-drives list
+    QString termsText;              // the terms box (lines separated by CR LF)
+    QString excludeText;            // the exclusion box
+    bool matchCase = false;         // "Groß-/Kleinschreibung beachten"
+    bool allTerms = false;          // "alle Begriffe müssen vorkommen"
+    bool excludeChecked = false;    // "aussortieren, wenn enthalten:"
+    bool includeSubfolders = true;  // "&Unterverzeichnisse einbeziehen"
+    bool statusLineMode = false;    // "&Suchvorgang als Statuszeile"
+    bool fullNames = false;         // "&vollständiger Dateiname"
+    bool fileInfo = true;           // "&Datei-Informationen"
 };
 
 // A result column: heading, width in twips and the grid's alignment code.
@@ -57,7 +57,7 @@ enum class ProgressLabel : int {
 // The run keeps the order of its steps and calls these at the points where the old program
 // touched its windows.
 class SearchHost {
-public:
+  public:
     virtual ~SearchHost() = default;
 
     virtual SearchCriteria criteria() = 0;

@@ -19,13 +19,13 @@ namespace ds::search {
 // representative of its letter-case class by a 256-entry table (Horspool's skip search over the
 // mapped bytes).
 class BytePattern {
-public:
+  public:
     // nullopt when the text cannot occur in that code page (a character it cannot hold).
     static std::optional<BytePattern> compile(const QString& text, int codePage, bool matchCase);
 
     bool foundIn(const char* data, std::size_t size) const;
 
-private:
+  private:
     std::array<std::uint8_t, 256> fold_{};
     std::array<std::uint8_t, 256> shift_{};
     std::vector<std::uint8_t> needle_;
@@ -36,7 +36,7 @@ private:
 // returns, so a term without one never spans two fields. Texts in single-byte code pages are
 // searched as bytes; all others are decoded first.
 class TermMatcher {
-public:
+  public:
     TermMatcher(const QStringList& terms, bool matchCase, const std::optional<QString>& exclude);
     ~TermMatcher();
     TermMatcher(const TermMatcher&) = delete;
@@ -54,7 +54,7 @@ public:
     bool excluded() const { return excluded_; }
     bool termFound(int index) const { return found_[std::size_t(index)] != 0; }
 
-private:
+  private:
     struct Compiled;
     const Compiled& compiledFor(int codePage);
     void matchBytes(const Compiled& c, const char* data, std::size_t size);

@@ -44,17 +44,16 @@ void SettingsModel::LoadSettings(const QString& programFolder, const QString& pr
 
     // The hand-set keys come from the INI beside the program, before anything is switched.
     const DriveStyle style = driveStyle();
-    const QString stored = store_.ReadSetting(kDontAllow, QStringLiteral("Drives"), QString(),
-                                              settingsPath_);
+    const QString stored =
+        store_.ReadSetting(kDontAllow, QStringLiteral("Drives"), QString(), settingsPath_);
     excludedDrives_ = normaliseExcludedDrives(stored, style);
     const QString programDrive = style == DriveStyle::Letters
                                      ? programFolder.left(2).toLower()
                                      : driveOfPath(withoutTrailingSeparator(programFolder));
     programDriveExcluded_ = isDriveExcluded(programDrive, excludedDrives_, style);
 
-    const bool networkMode =
-        val(store_.ReadSetting(kOptions, QStringLiteral("NetworkMode"), QString(), settingsPath_)) !=
-        0;
+    const bool networkMode = val(store_.ReadSetting(kOptions, QStringLiteral("NetworkMode"),
+                                                    QString(), settingsPath_)) != 0;
     if (networkMode) {
         if (val(store_.ReadSetting(kOptions, QStringLiteral("UseRegistry"), QString(),
                                    settingsPath_)) != 0)

@@ -11,7 +11,7 @@ namespace ds::shell {
 // exists; entries 1..19 only once the list was loaded with recollection allowed, so with
 // recollection off the list holds one folder while the program runs.
 class SearchPathList {
-public:
+  public:
     static constexpr int kEntries = 20;
     static constexpr int kSaved = 19;  // entries 0..18 are saved as Folder1..Folder19
 
@@ -27,21 +27,21 @@ public:
     // names) moves up without duplication, a new one pushes the oldest out.
     void AddSearchFolder(const QString& path);
 
-private:
+  private:
     std::vector<QString> tags_;
     bool enabled_ = false;
 };
 
 // Check marks of the "Ansicht" menu that are saved, and the status label state at start.
 struct ViewOptions {
-    bool mouseFunctional = true;     // the hidden entry; only its check mark is kept
+    bool mouseFunctional = true;  // the hidden entry; only its check mark is kept
     bool statusBarChecked = true;
     bool statusLabelVisible = false;  // shown at start only when the stored mark is exactly 1
 };
 
 // The values that survive between runs, read at start and written at an accepted shut-down.
 class SettingsModel {
-public:
+  public:
     // The main window's background colour at design time: the system's application workspace
     // colour, stored as the old negative system-colour number.
     static constexpr int kDesignBackground = int(0x8000000C);
@@ -72,7 +72,7 @@ public:
     // Name of the sample data folder shipped beside the program; preselected on a first start.
     static QString sampleFolderName() { return QStringLiteral("Beispieldaten"); }
 
-private:
+  private:
     platform::SettingsStore& store_;
     QString settingsPath_;
     QString helpFile_;

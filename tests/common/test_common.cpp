@@ -5,7 +5,7 @@
 
 class TestCommon : public QObject {
     Q_OBJECT
-private Q_SLOTS:
+  private Q_SLOTS:
     void val_data();
     void val();
     void fitText_data();

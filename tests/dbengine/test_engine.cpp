@@ -11,7 +11,7 @@ using namespace ds::db;
 
 class TestEngine : public QObject {
     Q_OBJECT
-private Q_SLOTS:
+  private Q_SLOTS:
     void parseConnect_data();
     void parseConnect();
     void unknownIsam();
@@ -36,12 +36,12 @@ void TestEngine::parseConnect_data() {
     QTest::newRow("dbase") << "dBASE IV" << int(Family::Dbase) << "dBASE IV" << false << "";
     QTest::newRow("foxpro") << "FoxPro 2.6;PWD=x;" << int(Family::Dbase) << "FoxPro 2.6" << true
                             << "x";
-    QTest::newRow("paradox") << "Paradox 7.X;PWD=;" << int(Family::Paradox) << "Paradox 7.X"
-                             << true << "";
-    QTest::newRow("excel 7 opens as 5") << "Excel 5.0" << int(Family::Excel) << "Excel 5.0"
-                                        << false << "";
-    QTest::newRow("pwd with equals") << "Excel 8.0;PWD=a=b;" << int(Family::Excel) << "Excel 8.0"
-                                     << true << "a=b";
+    QTest::newRow("paradox") << "Paradox 7.X;PWD=;" << int(Family::Paradox) << "Paradox 7.X" << true
+                             << "";
+    QTest::newRow("excel 7 opens as 5")
+        << "Excel 5.0" << int(Family::Excel) << "Excel 5.0" << false << "";
+    QTest::newRow("pwd with equals")
+        << "Excel 8.0;PWD=a=b;" << int(Family::Excel) << "Excel 8.0" << true << "a=b";
 }
 
 void TestEngine::parseConnect() {
@@ -76,8 +76,8 @@ void TestEngine::decodeCodePages_data() {
                                  << QStringLiteral("Müller ÄÖÜß");
     QTest::newRow("437 umlauts") << QByteArray("\x84\x94\x81") << 437 << QStringLiteral("äöü");
     QTest::newRow("1252 euro") << QByteArray("\x80 \xE4") << 1252 << QStringLiteral("€ ä");
-    QTest::newRow("1252 undefined keeps byte") << QByteArray("\x81") << 1252
-                                               << QString(QChar(0x81));
+    QTest::newRow("1252 undefined keeps byte")
+        << QByteArray("\x81") << 1252 << QString(QChar(0x81));
     QTest::newRow("utf8") << QByteArray("Gr\xC3\xBC\xC3\x9F") << int(cp::Utf8)
                           << QStringLiteral("Grüß");
     QTest::newRow("utf16") << QByteArray("M\0\xFC\0", 4) << int(cp::Utf16LE)
@@ -107,9 +107,9 @@ void TestEngine::resolveTableFile() {
     QVERIFY(ds::test::writeFile(dir.filePath(QStringLiteral("KUNDEN.DBF")), "x"));
     QVERIFY(ds::test::writeFile(dir.filePath(QStringLiteral("kunden.DBT")), "x"));
     const QString expected = dir.filePath(QStringLiteral("KUNDEN.DBF"));
-    QCOMPARE(ds::db::resolveTableFile(dir.path(), QStringLiteral("KUNDEN.DBF"),
-                                      QStringLiteral(".dbf")),
-             expected);
+    QCOMPARE(
+        ds::db::resolveTableFile(dir.path(), QStringLiteral("KUNDEN.DBF"), QStringLiteral(".dbf")),
+        expected);
     QCOMPARE(ds::db::resolveTableFile(dir.path(), QStringLiteral("kunden"), QStringLiteral(".dbf")),
              expected);
     QCOMPARE(findCompanionFile(expected, QStringLiteral(".dbt")),
@@ -131,11 +131,14 @@ void TestEngine::openErrors_data() {
     QTest::addColumn<QString>("what");
     QTest::addColumn<QString>("connect");
     QTest::addColumn<int>("number");
-    QTest::newRow("missing mdb") << "missing.mdb" << "" << err::FileNotFound;
-    QTest::newRow("folder as mdb") << "sub" << "" << err::CannotOpenFile;
-    QTest::newRow("missing folder for dbase") << "nofolder" << "dBASE III" << err::InvalidPath;
-    QTest::newRow("file as folder for paradox") << "plain.txt" << "Paradox 4.X"
-                                                << err::InvalidPath;
+    QTest::newRow("missing mdb") << "missing.mdb"
+                                 << "" << err::FileNotFound;
+    QTest::newRow("folder as mdb") << "sub"
+                                   << "" << err::CannotOpenFile;
+    QTest::newRow("missing folder for dbase") << "nofolder"
+                                              << "dBASE III" << err::InvalidPath;
+    QTest::newRow("file as folder for paradox") << "plain.txt"
+                                                << "Paradox 4.X" << err::InvalidPath;
 }
 
 void TestEngine::openErrors() {

@@ -32,7 +32,7 @@ MemoryTable personTable(const QList<QVariantList>& rows, int codePage = 850) {
 }
 
 class ContentFixture {
-public:
+  public:
     explicit ContentFixture(db::Family family = db::Family::Dbase) : engine(family) {
         platform::setPathStyle(platform::PathStyle::Posix);
         folder = platform::withTrailingSeparator(dir.path());
@@ -62,13 +62,15 @@ public:
     int hitCount = 0;
 };
 
-QString heading(const QString& folderPath) { return QStringLiteral("»\t") + folderPath; }
+QString heading(const QString& folderPath) {
+    return QStringLiteral("»\t") + folderPath;
+}
 
 }  // namespace
 
 class TestContentSearch : public QObject {
     Q_OBJECT
-private Q_SLOTS:
+  private Q_SLOTS:
     void recordRules_data();
     void recordRules();
     void accessTablesAndAttributes();
@@ -91,8 +93,8 @@ void TestContentSearch::recordRules_data() {
     QTest::addColumn<QString>("exclude");
     QTest::addColumn<QStringList>("hitRows");  // rows after the heading
     const QVariant null;
-    QTest::newRow("one term") << QList<QVariantList>{{"Karl", "Meier", 1, null}} << "Meier"
-                              << false << false << "" << QStringList{"\tk.dbf\t1\tMeier"};
+    QTest::newRow("one term") << QList<QVariantList>{{"Karl", "Meier", 1, null}} << "Meier" << false
+                              << false << "" << QStringList{"\tk.dbf\t1\tMeier"};
     QTest::newRow("two terms two rows")
         << QList<QVariantList>{{"Karl", "Meier", 1, null}} << "Karl\r\nMeier" << false << false
         << "" << QStringList{"\tk.dbf\t1\tKarl", "\tk.dbf\t1\tMeier"};
@@ -104,8 +106,8 @@ void TestContentSearch::recordRules_data() {
         << QList<QVariantList>{{"Karl", "Meier", 1, null}} << "Meier" << true << false << ""
         << QStringList{"\tk.dbf\t1\tMeier"};
     QTest::newRow("term spanning two fields does not match")
-        << QList<QVariantList>{{"Karl", "Meier", 1, null}} << "Karl Meier" << false << false
-        << "" << QStringList{};
+        << QList<QVariantList>{{"Karl", "Meier", 1, null}} << "Karl Meier" << false << false << ""
+        << QStringList{};
     QTest::newRow("term inside one field matches")
         << QList<QVariantList>{{null, "Karl Meier", 1, null}} << "Karl Meier" << false << false
         << "" << QStringList{"\tk.dbf\t1\tKarl Meier"};
@@ -114,9 +116,9 @@ void TestContentSearch::recordRules_data() {
         << QStringList{};
     QTest::newRow("all null record") << QList<QVariantList>{{null, null, 1, null}} << "Meier"
                                      << false << false << "" << QStringList{};
-    QTest::newRow("memo searched") << QList<QVariantList>{{"A", "B", 1, "Lieferung an Müller"}}
-                                   << "MÜLLER" << false << false << ""
-                                   << QStringList{"\tk.dbf\t1\tMÜLLER"};
+    QTest::newRow("memo searched")
+        << QList<QVariantList>{{"A", "B", 1, "Lieferung an Müller"}} << "MÜLLER" << false << false
+        << "" << QStringList{"\tk.dbf\t1\tMÜLLER"};
     QTest::newRow("case kept") << QList<QVariantList>{{"müller", "MÜLLER", 1, null}} << "Müller"
                                << false << true << "" << QStringList{};
     QTest::newRow("exclusion suppresses record")
@@ -166,8 +168,8 @@ void TestContentSearch::accessTablesAndAttributes() {
     linked.attributes = 0x40000000;
     f.add(QStringLiteral("adressen.mdb"), {{system, kunden, linked}});
     f.run(QStringLiteral("Meier"));
-    QCOMPARE(f.host.rows, (QStringList{"", heading(f.dir.path()),
-                                       "\tadressen.mdb\tKunden\t1\tMeier"}));
+    QCOMPARE(f.host.rows,
+             (QStringList{"", heading(f.dir.path()), "\tadressen.mdb\tKunden\t1\tMeier"}));
     QCOMPARE(f.host.table.layoutTag, QStringLiteral("0"));
     QCOMPARE(f.host.table.columnCount(), 5);
 }
@@ -205,7 +207,8 @@ void TestContentSearch::passwordAccepted() {
     f.run(QStringLiteral("Karl"));
     // Asked again for every protected file.
     QCOMPARE(f.host.passwordPrompts.size(), 2);
-    QCOMPARE(f.host.rows.mid(2), (QStringList{"\tgeheim.mdb\tT\t1\tKarl", "\tzwei.mdb\tT\t1\tKarl"}));
+    QCOMPARE(f.host.rows.mid(2),
+             (QStringList{"\tgeheim.mdb\tT\t1\tKarl", "\tzwei.mdb\tT\t1\tKarl"}));
 }
 
 void TestContentSearch::errorRows_data() {
@@ -215,8 +218,7 @@ void TestContentSearch::errorRows_data() {
     QTest::newRow("3051") << 3051 << "\tk.dbf wird bereits bearbeitet!";
     QTest::newRow("70") << 70 << "\tk.dbf wird bereits bearbeitet!";
     QTest::newRow("75") << 75 << "\tk.dbf kann nicht eingelesen werden!";
-    QTest::newRow("generic") << 3024
-                             << "\tk.dbf (Die Datei 'k.dbf' wurde nicht gefunden.)3024";
+    QTest::newRow("generic") << 3024 << "\tk.dbf (Die Datei 'k.dbf' wurde nicht gefunden.)3024";
     QTest::newRow("skipped 3021 gives no row") << 3021 << "";
 }
 
@@ -231,22 +233,23 @@ void TestContentSearch::errorRows() {
     if (row.isEmpty())
         QCOMPARE(f.host.rows, QStringList{"\tKeine Datei gefunden!"});
     else
-        QCOMPARE(f.host.rows, (QStringList{"", heading(f.dir.path()), row,
-                                           "\tKeine Datei gefunden!"}));
+        QCOMPARE(f.host.rows,
+                 (QStringList{"", heading(f.dir.path()), row, "\tKeine Datei gefunden!"}));
 }
 
 void TestContentSearch::corruptRecordEndsFileRunGoesOn() {
     ContentFixture f;
-    MemoryTable bad = personTable({{"Meier", "", 1, QVariant()}, {"Meier", "", 2, QVariant()},
-                                   {"Meier", "", 3, QVariant()}});
+    MemoryTable bad = personTable(
+        {{"Meier", "", 1, QVariant()}, {"Meier", "", 2, QVariant()}, {"Meier", "", 3, QVariant()}});
     bad.failAtRecord = 2;
     f.add(QStringLiteral("a.dbf"), {{bad}});
     f.add(QStringLiteral("b.dbf"), {{personTable({{"Meier", "", 1, QVariant()}})}});
     f.run(QStringLiteral("Meier"));
     QCOMPARE(f.host.rows.mid(2),
-             (QStringList{"\ta.dbf\t1\tMeier",
-                          "\ta.dbf (Die Datei 'a.dbf' ist beschädigt und kann nicht gelesen werden.)3049",
-                          "\tb.dbf\t1\tMeier"}));
+             (QStringList{
+                 "\ta.dbf\t1\tMeier",
+                 "\ta.dbf (Die Datei 'a.dbf' ist beschädigt und kann nicht gelesen werden.)3049",
+                 "\tb.dbf\t1\tMeier"}));
 }
 
 void TestContentSearch::oneHeadingForTwoFiles() {
@@ -257,9 +260,9 @@ void TestContentSearch::oneHeadingForTwoFiles() {
     f.add(QStringLiteral("b.dbf"), {{t}});
     f.add(QStringLiteral("sub/c.dbf"), {{t}});
     f.run(QStringLiteral("Meier"));
-    QCOMPARE(f.host.rows, (QStringList{"", heading(f.dir.path()), "\ta.dbf\t1\tMeier",
-                                       "\tb.dbf\t1\tMeier", "", heading(f.dir.filePath("sub")),
-                                       "\tc.dbf\t1\tMeier"}));
+    QCOMPARE(f.host.rows,
+             (QStringList{"", heading(f.dir.path()), "\ta.dbf\t1\tMeier", "\tb.dbf\t1\tMeier", "",
+                          heading(f.dir.filePath("sub")), "\tc.dbf\t1\tMeier"}));
     QCOMPARE(f.hitCount, 3);
 }
 

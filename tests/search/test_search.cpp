@@ -21,7 +21,9 @@ using ds::test::RecordingHost;
 
 namespace {
 
-void touch(const QString& path) { QVERIFY(ds::test::writeFile(path, "x")); }
+void touch(const QString& path) {
+    QVERIFY(ds::test::writeFile(path, "x"));
+}
 
 RecordingHost fileSearchHost(const QString& folder) {
     RecordingHost h;
@@ -38,7 +40,7 @@ RecordingHost fileSearchHost(const QString& folder) {
 
 class TestWalk : public QObject {
     Q_OBJECT
-private Q_SLOTS:
+  private Q_SLOTS:
     void init() { platform::setPathStyle(platform::PathStyle::Posix); }
     void splitTerms_data();
     void splitTerms();
@@ -67,20 +69,19 @@ void TestWalk::splitTerms_data() {
     QTest::addColumn<bool>("matchCase");
     QTest::addColumn<QString>("exclude");
     QTest::addColumn<QStringList>("terms");
-    QTest::newRow("longer first keeps only it") << "Meierhof\r\nMeier" << false << ""
-                                                 << QStringList{"Meierhof"};
-    QTest::newRow("shorter first keeps both") << "Meier\r\nMeierhof" << false << ""
-                                               << QStringList{"Meier", "Meierhof"};
+    QTest::newRow("longer first keeps only it")
+        << "Meierhof\r\nMeier" << false << "" << QStringList{"Meierhof"};
+    QTest::newRow("shorter first keeps both")
+        << "Meier\r\nMeierhof" << false << "" << QStringList{"Meier", "Meierhof"};
     QTest::newRow("case matters") << "Müller\r\nmüller" << true << ""
                                   << QStringList{"Müller", "müller"};
-    QTest::newRow("case ignored") << "Müller\r\nmüller" << false << ""
-                                  << QStringList{"Müller"};
+    QTest::newRow("case ignored") << "Müller\r\nmüller" << false << "" << QStringList{"Müller"};
     QTest::newRow("blank lines and blanks") << "  \r\n Karl Meier \r\n\r\n  Berlin" << false << ""
                                             << QStringList{"Karl Meier", "Berlin"};
-    QTest::newRow("exclusion line dropped") << "Meier\r\nGmbH\r\nBerlin" << false << "gmbh"
-                                            << QStringList{"Meier", "Berlin"};
-    QTest::newRow("exclusion exact with case") << "Meier\r\nGmbH" << true << "gmbh"
-                                               << QStringList{"Meier", "GmbH"};
+    QTest::newRow("exclusion line dropped")
+        << "Meier\r\nGmbH\r\nBerlin" << false << "gmbh" << QStringList{"Meier", "Berlin"};
+    QTest::newRow("exclusion exact with case")
+        << "Meier\r\nGmbH" << true << "gmbh" << QStringList{"Meier", "GmbH"};
     QTest::newRow("tab is not a blank") << "\tx" << false << "" << QStringList{"\tx"};
     QTest::newRow("only blanks") << "   \r\n   " << false << "" << QStringList{};
 }
@@ -102,15 +103,30 @@ void TestWalk::fileTypes_data() {
     QTest::addColumn<QString>("pattern");
     QTest::addColumn<QString>("connect");
     QTest::addColumn<bool>("several");
-    QTest::newRow("access") << 1 << " MS Access (*.MDB)" << "*.MDB" << "" << true;
-    QTest::newRow("dbase iii") << 2 << " dBASE III (*.DBF)" << "*.DBF" << "dBASE III" << false;
-    QTest::newRow("foxpro 3") << 8 << " FoxPro 3.0 (*.DBF)" << "*.DBF" << "FoxPro 3.0" << false;
-    QTest::newRow("paradox 7") << 12 << " Paradox 7.X (*.DB)" << "*.DB" << "Paradox 7.X" << false;
-    QTest::newRow("excel 7 opens as 5") << 16 << " Excel 7.0 (*.XLS)" << "*.XLS" << "Excel 5.0"
-                                        << true;
-    QTest::newRow("excel 8") << 17 << " Excel 8.0 (*.XLS)" << "*.XLS" << "Excel 8.0" << true;
-    QTest::newRow("outside") << 18 << "" << "*" << "" << false;
-    QTest::newRow("zero") << 0 << "" << "*" << "" << false;
+    QTest::newRow("access") << 1 << " MS Access (*.MDB)"
+                            << "*.MDB"
+                            << "" << true;
+    QTest::newRow("dbase iii") << 2 << " dBASE III (*.DBF)"
+                               << "*.DBF"
+                               << "dBASE III" << false;
+    QTest::newRow("foxpro 3") << 8 << " FoxPro 3.0 (*.DBF)"
+                              << "*.DBF"
+                              << "FoxPro 3.0" << false;
+    QTest::newRow("paradox 7") << 12 << " Paradox 7.X (*.DB)"
+                               << "*.DB"
+                               << "Paradox 7.X" << false;
+    QTest::newRow("excel 7 opens as 5") << 16 << " Excel 7.0 (*.XLS)"
+                                        << "*.XLS"
+                                        << "Excel 5.0" << true;
+    QTest::newRow("excel 8") << 17 << " Excel 8.0 (*.XLS)"
+                             << "*.XLS"
+                             << "Excel 8.0" << true;
+    QTest::newRow("outside") << 18 << ""
+                             << "*"
+                             << "" << false;
+    QTest::newRow("zero") << 0 << ""
+                          << "*"
+                          << "" << false;
 }
 
 void TestWalk::fileTypes() {
@@ -184,11 +200,9 @@ void TestWalk::layouts_data() {
     QTest::addColumn<bool>("fullNames");
     QTest::addColumn<QStringList>("expected");
     QTest::newRow("apart: headings, empty row before later ones")
-        << false
-        << QStringList{"»\t%1", "\tk.dbf", "", "»\t%1/sub", "\tl.dbf", "\tM.DBF"};
-    QTest::newRow("full names: no headings") << true
-                                             << QStringList{"\t%1/k.dbf", "\t%1/sub/l.dbf",
-                                                            "\t%1/sub/M.DBF"};
+        << false << QStringList{"»\t%1", "\tk.dbf", "", "»\t%1/sub", "\tl.dbf", "\tM.DBF"};
+    QTest::newRow("full names: no headings")
+        << true << QStringList{"\t%1/k.dbf", "\t%1/sub/l.dbf", "\t%1/sub/M.DBF"};
 }
 
 void TestWalk::layouts() {
@@ -370,8 +384,8 @@ void TestWalk::symlinkLoopNotFollowed() {
     SearchRun run(h);
     run.RunSearch();
     // The folder link is not walked; a link to a file counts as a file.
-    QCOMPARE(h.rows, (QStringList{"\t" + dir.path() + "/a/link.dbf",
-                                  "\t" + dir.path() + "/a/x.dbf"}));
+    QCOMPARE(h.rows,
+             (QStringList{"\t" + dir.path() + "/a/link.dbf", "\t" + dir.path() + "/a/x.dbf"}));
 }
 
 int runWalkTests(int argc, char** argv) {

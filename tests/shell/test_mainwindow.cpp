@@ -38,7 +38,7 @@ void collect(const QMenu* menu, const QString& prefix, QList<MenuEntry>* out) {
 
 class TestMainWindow : public QObject {
     Q_OBJECT
-private Q_SLOTS:
+  private Q_SLOTS:
     void init();
     void cleanup();
     void menuTree();
@@ -53,7 +53,7 @@ private Q_SLOTS:
     void resultFontChoice();
     void optimizeColumns();
 
-private:
+  private:
     std::unique_ptr<QTemporaryDir> dir_;
     std::unique_ptr<FakeDialogs> dialogs_;
     frmSifter* main_ = nullptr;
@@ -124,7 +124,8 @@ void TestMainWindow::menuTree() {
     for (int i = 0; i < 3; ++i)
         QCOMPARE(main_->M_Haupt[i]->text(), topLevel[i]);
     for (int i = 0; i < 3; ++i)
-        QCOMPARE(main_->M_OptFenster[i]->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key(Qt::Key_F1 + i)));
+        QCOMPARE(main_->M_OptFenster[i]->shortcut(),
+                 QKeySequence(Qt::SHIFT | Qt::Key(Qt::Key_F1 + i)));
 }
 
 void TestMainWindow::pathFormatIsExclusive() {
@@ -166,9 +167,9 @@ void TestMainWindow::shutdownYesSaves() {
     QVERIFY(main_->close());
     QCOMPARE(platform::IniFile::read(ini_, QStringLiteral("Options"), QStringLiteral("Mode"), {}),
              QStringLiteral("10"));
-    QCOMPARE(platform::IniFile::read(ini_, QStringLiteral("SearchList"),
-                                     QStringLiteral("Folder1"), {}),
-             dir_->path());
+    QCOMPARE(
+        platform::IniFile::read(ini_, QStringLiteral("SearchList"), QStringLiteral("Folder1"), {}),
+        dir_->path());
 }
 
 void TestMainWindow::shutdownRefusedDuringRun() {

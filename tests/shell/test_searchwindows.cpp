@@ -33,7 +33,7 @@ QString gridAsTsv(const GridText& grid) {
 
 class TestSearchWindows : public QObject {
     Q_OBJECT
-private Q_SLOTS:
+  private Q_SLOTS:
     void init();
     void cleanup();
     void startButtonMatchesCli_data();
@@ -47,7 +47,7 @@ private Q_SLOTS:
     void rightClickOnFolderOptionWithEmptyList();
     void doubleClickOnPathFrameLiftsExclusions();
 
-private:
+  private:
     void makeTree(int folders);
     void chooseFolderSearch(const QString& folder);
 
@@ -214,8 +214,9 @@ void TestSearchWindows::folderButton() {
     QTest::mouseClick(o->BefPfadwahl, Qt::LeftButton);  // cancelled: nothing changes
     QCOMPARE(o->folderTag(), before);
     QVERIFY(o->OptPfadWahl[0]->isChecked());
-    const QString chosen = dir_->path() + QStringLiteral("/ein/sehr/langer/ordnername/der/nicht/"
-                                                          "in/das/feld/passt/archiv");
+    const QString chosen = dir_->path() + QStringLiteral(
+                                              "/ein/sehr/langer/ordnername/der/nicht/"
+                                              "in/das/feld/passt/archiv");
     dialogs_->answerFolder(chosen);
     QTest::mouseClick(o->BefPfadwahl, Qt::LeftButton);
     QCOMPARE(o->folderTag(), chosen);

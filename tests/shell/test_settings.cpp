@@ -16,7 +16,7 @@ using ds::shell::SettingsModel;
 
 class TestSettings : public QObject {
     Q_OBJECT
-private Q_SLOTS:
+  private Q_SLOTS:
     void init();
     void iniRead_data();
     void iniRead();
@@ -40,7 +40,7 @@ private Q_SLOTS:
     void handEditedIniRoundTrip();
     void firstStartPicksSampleFolder();
 
-private:
+  private:
     QString writeIni(const QByteArray& content);
     SettingsModel load(SettingsStore& store);
 
@@ -72,20 +72,37 @@ void TestSettings::iniRead_data() {
     QTest::addColumn<QString>("section");
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("expected");
-    const QByteArray ini = "; Kommentar\r\n[Options]\r\nMode = 01 \r\nBackground=255\r\n"
-                           "[SearchList]\r\nfolder1=C:\\Daten\\Kunden\r\nQuoted=\"a b\"\r\n";
-    QTest::newRow("trimmed") << ini << "Options" << "Mode" << "01";
-    QTest::newRow("section case") << ini << "options" << "BACKGROUND" << "255";
-    QTest::newRow("backslashes kept") << ini << "SearchList" << "Folder1" << "C:\\Daten\\Kunden";
-    QTest::newRow("quotes dropped") << ini << "SearchList" << "Quoted" << "a b";
-    QTest::newRow("missing key default") << ini << "Options" << "Nope" << "dflt";
-    QTest::newRow("missing section default") << ini << "Other" << "Mode" << "dflt";
-    QTest::newRow("key in wrong section") << ini << "SearchList" << "Mode" << "dflt";
-    QTest::newRow("cp1252 file") << QByteArray("[A]\nName=M\xFCller\n") << "A" << "Name"
-                                 << QStringLiteral("Müller");
-    QTest::newRow("utf8 file") << QByteArray("[A]\nName=M\xC3\xBCller\n") << "A" << "Name"
-                               << QStringLiteral("Müller");
-    QTest::newRow("commented key") << QByteArray("[A]\n;Name=x\n") << "A" << "Name" << "dflt";
+    const QByteArray ini =
+        "; Kommentar\r\n[Options]\r\nMode = 01 \r\nBackground=255\r\n"
+        "[SearchList]\r\nfolder1=C:\\Daten\\Kunden\r\nQuoted=\"a b\"\r\n";
+    QTest::newRow("trimmed") << ini << "Options"
+                             << "Mode"
+                             << "01";
+    QTest::newRow("section case") << ini << "options"
+                                  << "BACKGROUND"
+                                  << "255";
+    QTest::newRow("backslashes kept") << ini << "SearchList"
+                                      << "Folder1"
+                                      << "C:\\Daten\\Kunden";
+    QTest::newRow("quotes dropped") << ini << "SearchList"
+                                    << "Quoted"
+                                    << "a b";
+    QTest::newRow("missing key default") << ini << "Options"
+                                         << "Nope"
+                                         << "dflt";
+    QTest::newRow("missing section default") << ini << "Other"
+                                             << "Mode"
+                                             << "dflt";
+    QTest::newRow("key in wrong section") << ini << "SearchList"
+                                          << "Mode"
+                                          << "dflt";
+    QTest::newRow("cp1252 file") << QByteArray("[A]\nName=M\xFCller\n") << "A"
+                                 << "Name" << QStringLiteral("Müller");
+    QTest::newRow("utf8 file") << QByteArray("[A]\nName=M\xC3\xBCller\n") << "A"
+                               << "Name" << QStringLiteral("Müller");
+    QTest::newRow("commented key") << QByteArray("[A]\n;Name=x\n") << "A"
+                                   << "Name"
+                                   << "dflt";
 }
 
 void TestSettings::iniRead() {
@@ -104,23 +121,26 @@ void TestSettings::iniWritePreservesOtherLines_data() {
     QTest::addColumn<QString>("value");
     QTest::addColumn<QByteArray>("after");
     QTest::newRow("replace keeps key spelling and CRLF")
-        << QByteArray("; c\r\n[options]\r\nmode=11\r\nx=1\r\n") << "Options" << "Mode" << "01"
-        << QByteArray("; c\r\n[options]\r\nmode=01\r\nx=1\r\n");
+        << QByteArray("; c\r\n[options]\r\nmode=11\r\nx=1\r\n") << "Options"
+        << "Mode"
+        << "01" << QByteArray("; c\r\n[options]\r\nmode=01\r\nx=1\r\n");
     QTest::newRow("same value leaves hand formatting")
-        << QByteArray("[Options]\nMode = 01\n") << "Options" << "Mode" << "01"
-        << QByteArray("[Options]\nMode = 01\n");
+        << QByteArray("[Options]\nMode = 01\n") << "Options"
+        << "Mode"
+        << "01" << QByteArray("[Options]\nMode = 01\n");
     QTest::newRow("new key after last line of section")
-        << QByteArray("[A]\nk=1\n\n[B]\nz=2\n") << "A" << "n" << "v"
-        << QByteArray("[A]\nk=1\nn=v\n\n[B]\nz=2\n");
-    QTest::newRow("new section appended")
-        << QByteArray("[A]\nk=1\n") << "Options" << "Mode" << "11"
-        << QByteArray("[A]\nk=1\n\n[Options]\nMode=11\n");
-    QTest::newRow("empty value written")
-        << QByteArray("[S]\nFolder2=/x\n") << "S" << "Folder2" << ""
-        << QByteArray("[S]\nFolder2=\n");
-    QTest::newRow("cp1252 stays cp1252")
-        << QByteArray("[A]\nName=M\xFCller\nk=1\n") << "A" << "k" << "2"
-        << QByteArray("[A]\nName=M\xFCller\nk=2\n");
+        << QByteArray("[A]\nk=1\n\n[B]\nz=2\n") << "A"
+        << "n"
+        << "v" << QByteArray("[A]\nk=1\nn=v\n\n[B]\nz=2\n");
+    QTest::newRow("new section appended") << QByteArray("[A]\nk=1\n") << "Options"
+                                          << "Mode"
+                                          << "11" << QByteArray("[A]\nk=1\n\n[Options]\nMode=11\n");
+    QTest::newRow("empty value written") << QByteArray("[S]\nFolder2=/x\n") << "S"
+                                         << "Folder2"
+                                         << "" << QByteArray("[S]\nFolder2=\n");
+    QTest::newRow("cp1252 stays cp1252") << QByteArray("[A]\nName=M\xFCller\nk=1\n") << "A"
+                                         << "k"
+                                         << "2" << QByteArray("[A]\nName=M\xFCller\nk=2\n");
 }
 
 void TestSettings::iniWritePreservesOtherLines() {
@@ -147,17 +167,24 @@ void TestSettings::excludedDrives_data() {
     QTest::addColumn<QString>("drive");
     QTest::addColumn<bool>("excluded");
     const int letters = int(DriveStyle::Letters), mounts = int(DriveStyle::MountPoints);
-    QTest::newRow("c alone excludes nothing") << "c" << letters << " " << "c:" << false;
-    QTest::newRow("two c discard all") << "acc" << letters << "" << "a:" << false;
-    QTest::newRow("upper case letters") << "A:B:" << letters << "a:b:" << "B:" << true;
-    QTest::newRow("c: with others") << "a:c:" << letters << "a: :" << "c:" << false;
-    QTest::newRow("letter not listed") << "a:b:" << letters << "a:b:" << "d:" << false;
-    QTest::newRow("root never excluded") << "/;/home" << mounts << "/home" << "/" << false;
+    QTest::newRow("c alone excludes nothing") << "c" << letters << " "
+                                              << "c:" << false;
+    QTest::newRow("two c discard all") << "acc" << letters << ""
+                                       << "a:" << false;
+    QTest::newRow("upper case letters") << "A:B:" << letters << "a:b:"
+                                        << "B:" << true;
+    QTest::newRow("c: with others") << "a:c:" << letters << "a: :"
+                                    << "c:" << false;
+    QTest::newRow("letter not listed") << "a:b:" << letters << "a:b:"
+                                       << "d:" << false;
+    QTest::newRow("root never excluded") << "/;/home" << mounts << "/home"
+                                         << "/" << false;
     QTest::newRow("mount excluded") << "/media/usb; /home/" << mounts << "/media/usb;/home"
                                     << "/home" << true;
-    QTest::newRow("mount prefix is not a match") << "/home" << mounts << "/home" << "/ho"
-                                                 << false;
-    QTest::newRow("entry with label") << "/data" << mounts << "/data" << "/data [Archiv]" << true;
+    QTest::newRow("mount prefix is not a match") << "/home" << mounts << "/home"
+                                                 << "/ho" << false;
+    QTest::newRow("entry with label") << "/data" << mounts << "/data"
+                                      << "/data [Archiv]" << true;
 }
 
 void TestSettings::excludedDrives() {
@@ -257,9 +284,9 @@ void TestSettings::foldersKeepOrderAndDropMissing() {
         root.mkpath(QString::fromLatin1(n));
         folders << root.filePath(QString::fromLatin1(n));
     }
-    writeIni("[SearchList]\nFolder1=" + folders[0].toUtf8() + "\nFolder2=" +
-             root.filePath(QStringLiteral("Fehlt")).toUtf8() + "\nFolder3=" +
-             folders[1].toUtf8() + "\nFolder5=" + folders[2].toUtf8() + "\n");
+    writeIni("[SearchList]\nFolder1=" + folders[0].toUtf8() +
+             "\nFolder2=" + root.filePath(QStringLiteral("Fehlt")).toUtf8() +
+             "\nFolder3=" + folders[1].toUtf8() + "\nFolder5=" + folders[2].toUtf8() + "\n");
     SettingsStore store;
     const SettingsModel m = load(store);
     // Mixed case stays as stored on a case-sensitive system.
@@ -277,8 +304,8 @@ void TestSettings::foldersOnExcludedDriveDropped() {
     if (drive == QLatin1String("/"))
         QSKIP("temporary folder lies on the root file system, which cannot be excluded");
     QDir(dir_->path()).mkpath(QStringLiteral("x"));
-    writeIni("[DontAllowConnect]\nDrives=" + drive.toUtf8() + "\n[SearchList]\nFolder1=" +
-             dir_->filePath(QStringLiteral("x")).toUtf8() + "\n");
+    writeIni("[DontAllowConnect]\nDrives=" + drive.toUtf8() +
+             "\n[SearchList]\nFolder1=" + dir_->filePath(QStringLiteral("x")).toUtf8() + "\n");
     SettingsStore store;
     const SettingsModel m = load(store);
     QVERIFY(m.programDriveExcluded());
@@ -332,9 +359,9 @@ void TestSettings::networkModeAndRegistry() {
     QCOMPARE(ds::test::readFile(iniPath), before);
     QCOMPARE(store.ReadSetting(QStringLiteral("Options"), QStringLiteral("Mode"), QString(), {}),
              QStringLiteral("11"));
-    QCOMPARE(store.ReadSetting(QStringLiteral("SearchList"), QStringLiteral("Folder1"), QString(),
-                               {}),
-             dir_->filePath(QStringLiteral("k")));
+    QCOMPARE(
+        store.ReadSetting(QStringLiteral("SearchList"), QStringLiteral("Folder1"), QString(), {}),
+        dir_->filePath(QStringLiteral("k")));
 }
 
 void TestSettings::readOnlyIniMadeWritable() {

@@ -13,7 +13,7 @@ namespace ds::test {
 // A dialog seam that records what the logic showed and answers from a script, so GUI logic runs
 // headless. Installs itself for its lifetime.
 class FakeDialogs final : public platform::Dialogs {
-public:
+  public:
     struct Shown {
         QString kind;  // "message", "input", "colour", "folder", "save"
         QString text;
@@ -56,7 +56,7 @@ public:
     std::deque<QString> folderAnswers;
     std::deque<QString> saveAnswers;
 
-private:
+  private:
     platform::Dialogs* previous_ = nullptr;
 };
 

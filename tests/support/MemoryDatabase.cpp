@@ -2,7 +2,6 @@
 
 #include "dbengine/CodePages.h"
 
-
 namespace ds::test {
 
 using namespace ds::db;
@@ -10,7 +9,7 @@ using namespace ds::db;
 namespace {
 
 class MemoryRecordset final : public Recordset {
-public:
+  public:
     explicit MemoryRecordset(const MemoryTable& t) : table_(t) {
         for (const QVariantList& row : t.rows) {
             QList<QByteArray> cells;
@@ -42,7 +41,7 @@ public:
         return TextRef::of(b.constData(), std::size_t(b.size()), table_.codePage);
     }
 
-private:
+  private:
     void check() const {
         if (eof())
             throwEngineError(err::NoCurrentRecord);
@@ -55,7 +54,7 @@ private:
 };
 
 class MemoryDatabase final : public Database {
-public:
+  public:
     explicit MemoryDatabase(MemoryDatabaseSpec spec) : spec_(std::move(spec)) {}
     std::vector<TableDef> tableDefs() override {
         std::vector<TableDef> defs;
@@ -74,7 +73,7 @@ public:
         throwEngineError(err::ObjectNotFound, name);
     }
 
-private:
+  private:
     // Owned: recordsets refer to its tables and never outlive the database.
     MemoryDatabaseSpec spec_;
 };
@@ -85,7 +84,9 @@ MemoryEngine::MemoryEngine(Family family) : family_(family) {
     overrideOpener(family, [this](const OpenRequest& r) { return open(r); });
 }
 
-MemoryEngine::~MemoryEngine() { overrideOpener(family_, {}); }
+MemoryEngine::~MemoryEngine() {
+    overrideOpener(family_, {});
+}
 
 void MemoryEngine::add(const QString& name, MemoryDatabaseSpec spec) {
     databases_[name] = std::move(spec);

@@ -36,8 +36,8 @@ struct MemoryDatabaseSpec {
         : tables(std::move(t)), password(std::move(pw)) {}
 
     QList<MemoryTable> tables;
-    QString password;     // non-empty: opening needs ";PWD=<password>;"
-    int openError = 0;    // thrown by the open itself
+    QString password;   // non-empty: opening needs ";PWD=<password>;"
+    int openError = 0;  // thrown by the open itself
     // Opened exclusively by another user: an exclusive open fails with 3356 (a shared one too
     // when sharedAlsoLocked).
     bool lockedByOther = false;
@@ -48,7 +48,7 @@ struct MemoryDatabaseSpec {
 // Access/Excel, folder + table name for the one-table formats); unknown names give 3024.
 // Removes it again on destruction.
 class MemoryEngine {
-public:
+  public:
     explicit MemoryEngine(db::Family family);
     ~MemoryEngine();
     MemoryEngine(const MemoryEngine&) = delete;
@@ -59,7 +59,7 @@ public:
     QStringList passwordsTried;
     QList<bool> exclusiveFlags;  // the exclusive flag of every open, in order
 
-private:
+  private:
     std::unique_ptr<db::Database> open(const db::OpenRequest& request);
 
     db::Family family_;

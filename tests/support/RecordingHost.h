@@ -11,12 +11,12 @@ namespace ds::test {
 
 // A search host that records what the run shows and lets a test stop the run at a chosen point.
 class RecordingHost : public search::SearchHost {
-public:
+  public:
     search::SearchCriteria c;
     search::ResultTable table;
-    QStringList rows;      // appended rows in order (since the last discard)
+    QStringList rows;  // appended rows in order (since the last discard)
     QStringList messages;
-    QStringList calls;     // "discard", "prepare", "lock", "unlock", "show", ...
+    QStringList calls;            // "discard", "prepare", "lock", "unlock", "show", ...
     QStringList passwordAnswers;  // answers of the password prompt, in order; then cancel
     QStringList passwordPrompts;
     QStringList searchFolders;

@@ -29,50 +29,74 @@ struct Person {
 };
 
 const Person kPeople[] = {
-    {"Müller", "Hans", "Hauptstraße 12", "80331", "München", {1956, 3, 14},
+    {"Müller",
+     "Hans",
+     "Hauptstraße 12",
+     "80331",
+     "München",
+     {1956, 3, 14},
      "Stammkunde seit 1987. Bevorzugt Lieferung am Vormittag."},
     {"Meier", "Karl", "Lindenallee 5", "50667", "Köln", {1961, 11, 2}, ""},
-    {"Schmidt", "Erika", "Am Markt 3", "20095", "Hamburg", {1970, 6, 30},
+    {"Schmidt",
+     "Erika",
+     "Am Markt 3",
+     "20095",
+     "Hamburg",
+     {1970, 6, 30},
      "Hat um Löschung ihrer Daten gebeten (Schreiben vom 12.02.1999)."},
     {"Schulz", "Jürgen", "Gartenweg 17", "01067", "Dresden", {1948, 1, 21}, ""},
-    {"Weiß", "Monika", "Bahnhofstraße 44", "70173", "Stuttgart", {1975, 9, 9},
+    {"Weiß",
+     "Monika",
+     "Bahnhofstraße 44",
+     "70173",
+     "Stuttgart",
+     {1975, 9, 9},
      "Rückfrage wegen Rechnung 4711 offen."},
     {"Köhler", "Günter", "Schloßplatz 1", "66111", "Saarbrücken", {1939, 12, 24}, ""},
-    {"Größmann", "Ute", "Uferstraße 8", "04109", "Leipzig", {1982, 4, 1},
+    {"Größmann",
+     "Ute",
+     "Uferstraße 8",
+     "04109",
+     "Leipzig",
+     {1982, 4, 1},
      "Neue Anschrift seit Mai 2001, alte Anschrift: Müllerstraße 2."},
     {"Becker", "Frank", "Kirchgasse 9", "60311", "Frankfurt am Main", {1966, 8, 18}, ""},
-    {"Wagner", "Sabine", "Rosenstraße 21", "90402", "Nürnberg", {1973, 2, 27},
+    {"Wagner",
+     "Sabine",
+     "Rosenstraße 21",
+     "90402",
+     "Nürnberg",
+     {1973, 2, 27},
      "Geschäftskontakt über Firma Müller & Söhne GmbH."},
     {"Hoffmann", "Dieter", "Feldweg 2", "30159", "Hannover", {1958, 7, 5}, ""},
 };
 
 const char* kArticles[][3] = {
-    {"Aktenordner A4, breit", "Büro", "2,49"},
-    {"Kugelschreiber blau", "Büro", "0,79"},
-    {"Druckerpapier 500 Blatt", "Papier", "4,99"},
-    {"Schreibtischlampe", "Möbel", "24,90"},
-    {"Bürostuhl \"Komfort\"", "Möbel", "149,00"},
-    {"Hängeregistratur", "Büro", "12,50"},
+    {"Aktenordner A4, breit", "Büro", "2,49"},     {"Kugelschreiber blau", "Büro", "0,79"},
+    {"Druckerpapier 500 Blatt", "Papier", "4,99"}, {"Schreibtischlampe", "Möbel", "24,90"},
+    {"Bürostuhl \"Komfort\"", "Möbel", "149,00"},  {"Hängeregistratur", "Büro", "12,50"},
 };
 
-QString str(const char* text) { return QString::fromUtf8(text); }
+QString str(const char* text) {
+    return QString::fromUtf8(text);
+}
 
 bool writeAccess(const QString& folder) {
     Jet4Writer kunden;
-    const int table = kunden.addTable(QStringLiteral("Kunden"),
-                                      {{QStringLiteral("KundenNr"), type::Long, 0},
-                                       {QStringLiteral("Name"), type::Text, 40},
-                                       {QStringLiteral("Vorname"), type::Text, 30},
-                                       {QStringLiteral("Strasse"), type::Text, 40},
-                                       {QStringLiteral("PLZ"), type::Text, 5},
-                                       {QStringLiteral("Ort"), type::Text, 30},
-                                       {QStringLiteral("Geburtstag"), type::Date, 0},
-                                       {QStringLiteral("Bemerkung"), type::Memo, 0}});
+    const int table =
+        kunden.addTable(QStringLiteral("Kunden"), {{QStringLiteral("KundenNr"), type::Long, 0},
+                                                   {QStringLiteral("Name"), type::Text, 40},
+                                                   {QStringLiteral("Vorname"), type::Text, 30},
+                                                   {QStringLiteral("Strasse"), type::Text, 40},
+                                                   {QStringLiteral("PLZ"), type::Text, 5},
+                                                   {QStringLiteral("Ort"), type::Text, 30},
+                                                   {QStringLiteral("Geburtstag"), type::Date, 0},
+                                                   {QStringLiteral("Bemerkung"), type::Memo, 0}});
     int number = 1001;
     for (const Person& p : kPeople) {
-        kunden.addRow(table, {number++, str(p.name), str(p.firstName), str(p.street), str(p.zip),
-                              str(p.city), QDateTime(p.born, QTime(0, 0)),
-                              *p.note ? QVariant(str(p.note)) : QVariant()});
+        kunden.addRow(
+            table, {number++, str(p.name), str(p.firstName), str(p.street), str(p.zip), str(p.city),
+                    QDateTime(p.born, QTime(0, 0)), *p.note ? QVariant(str(p.note)) : QVariant()});
     }
     const int orders = kunden.addTable(QStringLiteral("Bestellungen"),
                                        {{QStringLiteral("BestellNr"), type::Long, 0},
@@ -145,7 +169,8 @@ bool writeDbase(const QString& folder) {
     four.flavor = DbfFlavor::Dbase4;
     four.languageDriver = 0x02;
     DbfWriter old(folder + QStringLiteral("/Archiv 1998/kunden98.dbf"),
-                  {{QStringLiteral("NAME"), 'C', 30}, {QStringLiteral("ORT"), 'C', 25},
+                  {{QStringLiteral("NAME"), 'C', 30},
+                   {QStringLiteral("ORT"), 'C', 25},
                    {QStringLiteral("KUNDENNR"), 'N', 6}},
                   four);
     old.addRecord({QStringLiteral("Müller"), QStringLiteral("München"), 1001});
@@ -163,7 +188,8 @@ bool writeParadox(const QString& folder) {
         .addField(QStringLiteral("Beschreibung"), 'M', 30);
     int nr = 1;
     for (const auto& a : kArticles) {
-        const double price = QString::fromUtf8(a[2]).replace(QLatin1Char(','), QLatin1Char('.')).toDouble();
+        const double price =
+            QString::fromUtf8(a[2]).replace(QLatin1Char(','), QLatin1Char('.')).toDouble();
         w.addRecord({nr, str(a[0]), str(a[1]), price,
                      nr == 5 ? QVariant(QStringLiteral("Ergonomischer Bürostuhl, geliefert von "
                                                        "Müller & Söhne GmbH, Bielefeld."))
@@ -186,9 +212,9 @@ bool writeExcel(const QString& folder) {
                       QStringLiteral("Bemerkung")});
     const char* months[] = {"Januar", "Februar", "März", "April", "Mai", "Juni"};
     for (int i = 0; i < 6; ++i) {
-        umsatz.setRow(i + 1, {str(months[i]), str(kPeople[i].name), 1500.0 + 250.0 * i,
-                              i == 2 ? XlsCell(QStringLiteral("Gutschrift an Müller verbucht"))
-                                     : XlsCell()});
+        umsatz.setRow(
+            i + 1, {str(months[i]), str(kPeople[i].name), 1500.0 + 250.0 * i,
+                    i == 2 ? XlsCell(QStringLiteral("Gutschrift an Müller verbucht")) : XlsCell()});
     }
     return w.save(folder + QStringLiteral("/Umsatz.xls"));
 }
@@ -208,8 +234,8 @@ int main(int argc, char** argv) {
         QTextStream(stderr) << "Ordner kann nicht angelegt werden: " << folder << "\n";
         return 1;
     }
-    const bool ok = writeAccess(folder) && writeDbase(folder) && writeParadox(folder) &&
-                    writeExcel(folder);
+    const bool ok =
+        writeAccess(folder) && writeDbase(folder) && writeParadox(folder) && writeExcel(folder);
     if (!ok) {
         QTextStream(stderr) << "Beispieldaten konnten nicht geschrieben werden\n";
         return 1;

@@ -11,7 +11,7 @@ namespace ds::cli {
 // into a headless result table, messages to stderr, and a protected file is offered the given
 // password once (never a prompt).
 class CliHost final : public search::SearchHost {
-public:
+  public:
     explicit CliHost(search::SearchCriteria criteria, std::optional<QString> password)
         : criteria_(std::move(criteria)), password_(std::move(password)) {}
 
@@ -39,7 +39,7 @@ public:
     QString askPassword(const QString& filePath) override;
     void addSearchFolder(const QString&) override {}
 
-private:
+  private:
     search::SearchCriteria criteria_;
     std::optional<QString> password_;
     QSet<QString> offered_;

@@ -9,17 +9,21 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
 #endif
 
 namespace ds::db {
 
-ReadOnlyFile::~ReadOnlyFile() { close(); }
+ReadOnlyFile::~ReadOnlyFile() {
+    close();
+}
 
-ReadOnlyFile::ReadOnlyFile(ReadOnlyFile&& other) noexcept { *this = std::move(other); }
+ReadOnlyFile::ReadOnlyFile(ReadOnlyFile&& other) noexcept {
+    *this = std::move(other);
+}
 
 ReadOnlyFile& ReadOnlyFile::operator=(ReadOnlyFile&& other) noexcept {
     if (this != &other) {
@@ -47,8 +51,8 @@ bool ReadOnlyFile::open(const std::string& utf8Path) {
     if (h == INVALID_HANDLE_VALUE) {
         const DWORD e = GetLastError();
         lastError_ = (e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND) ? err::FileNotFound
-                     : (e == ERROR_SHARING_VIOLATION) ? err::FileInUse
-                                                      : err::CannotOpenFile;
+                     : (e == ERROR_SHARING_VIOLATION)                         ? err::FileInUse
+                                                                              : err::CannotOpenFile;
         return false;
     }
     LARGE_INTEGER li;
@@ -63,7 +67,9 @@ bool ReadOnlyFile::open(const std::string& utf8Path) {
     return true;
 }
 
-bool ReadOnlyFile::isOpen() const { return handle_ != nullptr; }
+bool ReadOnlyFile::isOpen() const {
+    return handle_ != nullptr;
+}
 
 void ReadOnlyFile::close() {
     if (handle_)
@@ -125,7 +131,9 @@ bool ReadOnlyFile::open(const std::string& utf8Path) {
     return true;
 }
 
-bool ReadOnlyFile::isOpen() const { return fd_ >= 0; }
+bool ReadOnlyFile::isOpen() const {
+    return fd_ >= 0;
+}
 
 void ReadOnlyFile::close() {
     if (fd_ >= 0)

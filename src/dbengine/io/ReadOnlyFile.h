@@ -9,7 +9,7 @@ namespace ds::db {
 // A file opened for reading only, with positioned reads. The one way the readers touch a file:
 // it can never write, and it never changes the file's times.
 class ReadOnlyFile {
-public:
+  public:
     ReadOnlyFile() = default;
     ~ReadOnlyFile();
     ReadOnlyFile(const ReadOnlyFile&) = delete;
@@ -35,7 +35,7 @@ public:
     int lastError() const { return lastError_; }
     const std::string& path() const { return path_; }
 
-private:
+  private:
 #ifdef _WIN32
     void* handle_ = nullptr;
 #else
