@@ -2,6 +2,7 @@
 
 #include "dbengine/Engine.h"
 #include "dbengine/EngineError.h"
+#include "support/EngineTestSupport.h"
 #include "support/TempDir.h"
 
 #include <QCryptographicHash>
@@ -16,6 +17,7 @@
 #include <functional>
 
 using namespace ds::db;
+using ds::test::engineErrorOf;
 using ds::test::FixtureTable;
 using ds::test::Jet4Writer;
 
@@ -23,16 +25,6 @@ namespace {
 
 std::unique_ptr<Database> openMdb(const QString& path, const QString& connect = {}) {
     return Workspace().openDatabase(path, false, true, connect);
-}
-
-// The engine error number of an action, 0 when it succeeds.
-int errorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const EngineError& e) {
-        return e.number();
-    }
-    return 0;
 }
 
 // Reads every table, record and value as the content search and the viewer do.
@@ -235,7 +227,7 @@ void TestAccess::navigationAndCount() {
     QCOMPARE(rs->value(0), QVariant(3000));
     rs->moveNext();
     QVERIFY(rs->eof());
-    QCOMPARE(errorOf([&] { rs->value(0); }), err::NoCurrentRecord);
+    QCOMPARE(engineErrorOf([&] { rs->value(0); }), err::NoCurrentRecord);
     rs->moveNext();  // past the end again: no error
     rs->moveFirst();
     QCOMPARE(rs->value(1).toString(), QStringLiteral("Datensatz 1 Ärger"));
@@ -259,9 +251,11 @@ void TestAccess::emptyTableIsEofWithoutErrors() {
     rs->moveNext();
     QVERIFY(rs->eof());
     QCOMPARE(rs->recordCount(), std::int64_t{0});
-    QCOMPARE(errorOf([&] { rs->text(0); }), err::NoCurrentRecord);
-    QCOMPARE(errorOf([&] { db->openRecordset(QStringLiteral("Fehlt")); }), err::ObjectNotFound);
-    QCOMPARE(errorOf([&] { db->openRecordset(QStringLiteral("Verknüpft")); }), err::CannotOpenFile);
+    QCOMPARE(engineErrorOf([&] { rs->text(0); }), err::NoCurrentRecord);
+    QCOMPARE(engineErrorOf([&] { db->openRecordset(QStringLiteral("Fehlt")); }),
+             err::ObjectNotFound);
+    QCOMPARE(engineErrorOf([&] { db->openRecordset(QStringLiteral("Verknüpft")); }),
+             err::CannotOpenFile);
 }
 
 // Text compression and RC4 page encoding change every stored byte, not a single value.
@@ -321,7 +315,7 @@ void TestAccess::password() {
         w.setCreationDate(45000.75);  // another mask
     });
     std::unique_ptr<Database> db;
-    QCOMPARE(errorOf([&] { db = openMdb(path, connect); }), error);
+    QCOMPARE(engineErrorOf([&] { db = openMdb(path, connect); }), error);
     if (db)
         QCOMPARE(db->openRecordset(QStringLiteral("Kunden"))->recordCount(), std::int64_t{5});
 }
@@ -332,15 +326,10 @@ struct ManifestRow {
     QString path, password, tables, samples, notes;
 };
 
-QList<ManifestRow> accessManifest(const QString& corpus) {
+QList<ManifestRow> accessManifest() {
     QList<ManifestRow> rows;
-    const QList<QByteArray> lines =
-        ds::test::readFile(corpus + QStringLiteral("/MANIFEST.tsv")).split('\n');
-    for (const QByteArray& line : lines) {
-        const QStringList cells = QString::fromUtf8(line).split(QLatin1Char('\t'));
-        if (cells.size() >= 8 && cells[0].startsWith(QLatin1String("access/")))
-            rows.append({cells[0], cells[4], cells[5], cells[6], cells[7]});
-    }
+    for (const ds::test::ManifestEntry& e : ds::test::corpusManifest(QStringLiteral("access/")))
+        rows.append({e.path, e.password, e.tables, e.textSamples, e.notes});
     return rows;
 }
 
@@ -368,7 +357,7 @@ void TestAccess::corpus_data() {
         return;
     }
     QSet<QString> seen;
-    for (const ManifestRow& row : accessManifest(corpus)) {
+    for (const ManifestRow& row : accessManifest()) {
         if (seen.contains(row.path))
             continue;
         seen.insert(row.path);
@@ -388,12 +377,12 @@ void TestAccess::corpus() {
 
     QString connect;
     if (password != QLatin1String("none")) {
-        QCOMPARE(errorOf([&] { openMdb(file); }), err::NotAPassword);
-        QCOMPARE(errorOf([&] {
+        QCOMPARE(engineErrorOf([&] { openMdb(file); }), err::NotAPassword);
+        QCOMPARE(engineErrorOf([&] {
                      openMdb(file, QStringLiteral(";PWD=") + password + QStringLiteral("x;"));
                  }),
                  err::NotAPassword);
-        QCOMPARE(errorOf([&] {
+        QCOMPARE(engineErrorOf([&] {
                      openMdb(file, QStringLiteral(";PWD=") + password.toUpper() + QLatin1Char(';'));
                  }),
                  err::NotAPassword);
@@ -522,7 +511,7 @@ void TestAccess::damagedInput() {
     QFETCH(int, error);
     const QString path = dir_.filePath(QStringLiteral("damaged.mdb"));
     QVERIFY(ds::test::writeFile(path, bytes));
-    const int got = errorOf([&] {
+    const int got = engineErrorOf([&] {
         auto db = openMdb(path);
         readEverything(*db);
     });

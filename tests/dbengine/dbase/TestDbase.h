@@ -17,9 +17,6 @@ struct OpenedTable {
 
 OpenedTable openTable(const QString& path, const QString& connect = QStringLiteral("dBASE IV"));
 
-// The engine error number thrown by f, 0 when it throws none.
-int engineErrorOf(const std::function<void()>& f);
-
 class TestDbase : public QObject {
     Q_OBJECT
   private Q_SLOTS:

@@ -1,6 +1,7 @@
 #include "TestDbase.h"
 
 #include "dbengine/EngineError.h"
+#include "support/EngineTestSupport.h"
 #include "support/TempDir.h"
 
 #include <QDir>
@@ -30,18 +31,10 @@ OpenedTable openTable(const QString& path, const QString& connect) {
     return t;
 }
 
-int engineErrorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const EngineError& e) {
-        return e.number();
-    }
-    return 0;
-}
-
 namespace {
 
 using Rows = std::vector<std::vector<DbfValue>>;
+using ds::test::engineErrorOf;
 
 void writeTable(const QString& file, const std::vector<DbfColumn>& fields, const Rows& rows,
                 DbfOptions options = {}, const QString& deletedPattern = {}) {

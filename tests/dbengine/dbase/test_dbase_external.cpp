@@ -3,6 +3,7 @@
 #include "dbengine/EngineError.h"
 #include "dbengine/dbase/DbfLayout.h"
 #include "dbengine/io/ReadOnlyFile.h"
+#include "support/EngineTestSupport.h"
 #include "support/TempDir.h"
 
 #include <QDir>
@@ -15,6 +16,7 @@
 #include <QtTest>
 
 using namespace ds::db;
+using ds::test::engineErrorOf;
 
 namespace {
 
@@ -142,16 +144,6 @@ int engineTypeOfLetter(QChar letter, bool visualFoxPro) {
     }
 }
 
-QList<QStringList> tsvRows(const QString& file) {
-    QList<QStringList> rows;
-    const QList<QByteArray> lines = ds::test::readFile(file).split('\n');
-    for (const QByteArray& line : lines) {
-        if (!line.isEmpty())
-            rows << QString::fromUtf8(line).split(QLatin1Char('\t'));
-    }
-    return rows;
-}
-
 // Deletion flags by physical record, read straight from the file.
 QList<bool> deletionFlags(const QString& file) {
     ReadOnlyFile f;
@@ -243,7 +235,7 @@ void TestDbase::corpus_data() {
     const QString corpus = ds::test::sharedCorpusDir();
     if (corpus.isEmpty())
         QSKIP("no shared corpus");
-    for (const QStringList& row : tsvRows(corpus + QStringLiteral("/MANIFEST.tsv"))) {
+    for (const QStringList& row : ds::test::readTsv(corpus + QStringLiteral("/MANIFEST.tsv"))) {
         const QString& rel = row.value(0);
         const bool ours =
             rel.startsWith(QLatin1String("dbase/")) || rel.startsWith(QLatin1String("foxpro/"));
@@ -297,7 +289,7 @@ void TestDbase::corpus() {
     // Fields as the corpus lists them (the hidden _NullFlags left out).
     const bool vfp = format.contains(QLatin1String("Visual FoxPro"));
     int f = 0;
-    for (const QStringList& row : tsvRows(corpus + QStringLiteral("/FIELDS.tsv"))) {
+    for (const QStringList& row : ds::test::readTsv(corpus + QStringLiteral("/FIELDS.tsv"))) {
         if (row.value(0) != file || row.value(3).startsWith(QLatin1Char('0')))
             continue;
         QVERIFY(f < rs->fieldCount());

@@ -21,8 +21,6 @@ struct TableDump {
 std::unique_ptr<ds::db::Database> openWorkbook(
     const QString& path, const QString& connect = QStringLiteral("Excel 8.0"));
 TableDump readTable(ds::db::Database& database, const QString& table);
-// The engine error number thrown by f, 0 when it throws none.
-int engineErrorOf(const std::function<void()>& f);
 // Opens the file and reads every table, value and text; the error number or 0.
 int readEverything(const QString& path, const QString& connect = QStringLiteral("Excel 8.0"));
 // Runs a Python script with Debian's interpreter; false (and a skip reason) when it cannot.

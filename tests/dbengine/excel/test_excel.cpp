@@ -5,6 +5,7 @@
 #include "dbengine/Recordset.h"
 #include "dbengine/excel/Decryption.h"
 #include "dbengine/excel/NumberFormats.h"
+#include "support/EngineTestSupport.h"
 #include "support/TempDir.h"
 
 #include <QFile>
@@ -13,6 +14,7 @@
 
 using namespace ds::db;
 using namespace ds::test;
+using ds::test::engineErrorOf;
 
 Q_DECLARE_METATYPE(ds::test::XlsVersion)
 
@@ -45,15 +47,6 @@ TableDump readTable(Database& database, const QString& table) {
         qWarning("recordCount %lld differs from records read %lld", static_cast<long long>(count),
                  static_cast<long long>(dump.rows.size()));
     return dump;
-}
-
-int engineErrorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const EngineError& e) {
-        return e.number();
-    }
-    return 0;
 }
 
 int readEverything(const QString& path, const QString& connect) {

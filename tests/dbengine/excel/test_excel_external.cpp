@@ -3,6 +3,7 @@
 #include "dbengine/EngineError.h"
 #include "dbengine/excel/ColumnLayout.h"
 #include "dbengine/excel/Workbook.h"
+#include "support/EngineTestSupport.h"
 #include "support/TempDir.h"
 
 #include <QDir>
@@ -355,14 +356,10 @@ struct ManifestRow {
     QString path, format, password, tables, samples;
 };
 
-QList<ManifestRow> excelManifest(const QString& corpus) {
+QList<ManifestRow> excelManifest() {
     QList<ManifestRow> rows;
-    const QList<QByteArray> lines = readFile(corpus + QStringLiteral("/MANIFEST.tsv")).split('\n');
-    for (const QByteArray& line : lines) {
-        const QStringList f = QString::fromUtf8(line).split(QLatin1Char('\t'));
-        if (f.size() >= 7 && f[0].startsWith(QLatin1String("excel/")))
-            rows << ManifestRow{f[0], f[1], f[4], f[5], f[6]};
-    }
+    for (const ds::test::ManifestEntry& e : ds::test::corpusManifest(QStringLiteral("excel/")))
+        rows << ManifestRow{e.path, e.format, e.password, e.tables, e.textSamples};
     return rows;
 }
 
@@ -377,7 +374,7 @@ void TestExcel::corpus_data() {
     const QString corpus = sharedCorpusDir();
     if (corpus.isEmpty())
         QSKIP("no sample corpus");
-    for (const ManifestRow& r : excelManifest(corpus))
+    for (const ManifestRow& r : excelManifest())
         QTest::newRow(qPrintable(r.path)) << corpus + QLatin1Char('/') + r.path << r.format
                                           << r.password << r.tables << r.samples;
 }

@@ -3,6 +3,7 @@
 #include "dbengine/EngineError.h"
 #include "dbengine/paradox/FieldValues.h"
 #include "dbengine/paradox/ParadoxCrypt.h"
+#include "support/EngineTestSupport.h"
 #include "support/TempDir.h"
 #include "support/paradox/ParadoxWriter.h"
 
@@ -19,6 +20,7 @@
 using namespace ds::db;
 using ds::test::ParadoxWriter;
 using Version = ParadoxWriter::Version;
+using ds::test::engineErrorOf;
 Q_DECLARE_METATYPE(Version)
 
 // Counts heap allocations while armed: the search's per-record path must make none.
@@ -52,15 +54,6 @@ Opened open(const QString& folder, const QString& table,
     t.database = Workspace().openDatabase(folder, false, true, connect);
     t.rs = t.database->openRecordset(table);
     return t;
-}
-
-int errorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const EngineError& e) {
-        return e.number();
-    }
-    return 0;
 }
 
 // Reads every value of every record.
@@ -189,11 +182,9 @@ QString corpusFolder() {
 
 QList<QStringList> corpusRows(const QString& file) {
     QList<QStringList> rows;
-    const QString text =
-        QString::fromUtf8(ds::test::readFile(ds::test::sharedCorpusDir() + '/' + file));
-    for (const QString& line : text.split(QLatin1Char('\n')).mid(1)) {
-        if (line.startsWith(QLatin1String("paradox/")))
-            rows << line.split(QLatin1Char('\t'));
+    for (const QStringList& row : ds::test::readTsv(ds::test::sharedCorpusDir() + '/' + file)) {
+        if (row.value(0).startsWith(QLatin1String("paradox/")))
+            rows << row;
     }
     return rows;
 }
@@ -439,7 +430,7 @@ void TestParadox::passwords() {
     const QString folder = write(w);
     const QString connect = "Paradox 4.X" + (given.isNull() ? QString() : ";PWD=" + given + ';');
     Opened t;
-    QCOMPARE(errorOf([&] { t = open(folder, QStringLiteral("T"), connect); }), error);
+    QCOMPARE(engineErrorOf([&] { t = open(folder, QStringLiteral("T"), connect); }), error);
     if (t.rs) {
         t.rs->moveLast();
         QCOMPARE(t.rs->value(0).toString(), QStringLiteral("Wert 99"));
@@ -508,7 +499,7 @@ void TestParadox::notParadox() {
     QFETCH(QByteArray, bytes);
     const QString folder = tmp_.filePath(QStringLiteral("fremd"));
     QVERIFY(ds::test::writeFile(folder + "/fremd.db", bytes));
-    QCOMPARE(errorOf([&] { open(folder, QStringLiteral("fremd")); }), err::WrongFormat);
+    QCOMPARE(engineErrorOf([&] { open(folder, QStringLiteral("fremd")); }), err::WrongFormat);
 }
 
 // Whatever the cut, reading ends normally with the exact count, or with 3274 / 3049.
@@ -521,7 +512,7 @@ void TestParadox::truncatedAtEveryLength() {
     auto tryRead = [&](const QByteArray& table, const QByteArray& blobs) {
         QVERIFY(ds::test::writeFile(folder + "/T.DB", table) &&
                 ds::test::writeFile(folder + "/T.MB", blobs));
-        const int error = errorOf([&] {
+        const int error = engineErrorOf([&] {
             auto t = open(folder, QStringLiteral("T"), QStringLiteral("Paradox 7.X;PWD=pw;"));
             QCOMPARE(t.rs->recordCount(), 40);
             readAll(*t.rs);
@@ -596,7 +587,7 @@ void TestParadox::damagedChain() {
     const QString folder = tmp_.filePath(QStringLiteral("kette"));
     QVERIFY(ds::test::writeFile(folder + "/kette.DB", table));
     Opened t;
-    QCOMPARE(errorOf([&] { t = open(folder, QStringLiteral("kette")); }), error);
+    QCOMPARE(engineErrorOf([&] { t = open(folder, QStringLiteral("kette")); }), error);
     if (!t.rs)
         return;
     QCOMPARE(t.rs->recordCount(), qint64(records));
@@ -644,7 +635,7 @@ void TestParadox::damagedBlobPointer() {
     if (record)
         t.rs->moveNext();
     QCOMPARE(t.rs->value(0).toInt(), record + 1);  // the rest of the record still reads
-    QCOMPARE(errorOf([&] { t.rs->text(1); }), err::CorruptDatabase);
+    QCOMPARE(engineErrorOf([&] { t.rs->text(1); }), err::CorruptDatabase);
 }
 
 void TestParadox::emptyTableAndFolder() {
@@ -663,7 +654,7 @@ void TestParadox::emptyTableAndFolder() {
     t.rs->moveNext();
     QVERIFY(t.rs->eof());
     QCOMPARE(t.rs->recordCount(), 0);
-    QCOMPARE(errorOf([&] { t.rs->value(1); }), err::NoCurrentRecord);
+    QCOMPARE(engineErrorOf([&] { t.rs->value(1); }), err::NoCurrentRecord);
 
     QStringList names;
     for (const TableDef& def : t.database->tableDefs())
@@ -672,7 +663,7 @@ void TestParadox::emptyTableAndFolder() {
     for (const char* connect : {"Paradox 3.X", "Paradox 4.X", "Paradox 5.X", "Paradox 7.X"})
         QCOMPARE(open(folder, QStringLiteral("LOWER"), connect).rs->value(0).toString(),
                  QStringLiteral("Köln"));
-    QCOMPARE(errorOf([&] { t.database->openRecordset(QStringLiteral("fehlt")); }),
+    QCOMPARE(engineErrorOf([&] { t.database->openRecordset(QStringLiteral("fehlt")); }),
              err::ObjectNotFound);
 }
 
@@ -742,8 +733,9 @@ void TestParadox::corpusManifest() {
     QFETCH(QStringList, number);
     const QString folder = corpusFolder();
     if (encrypted) {  // all three are protected with "123"
-        QCOMPARE(errorOf([&] { open(folder, table); }), err::NotAPassword);
-        QCOMPARE(errorOf([&] { open(folder, table, "Paradox 4.X;PWD=124;"); }), err::NotAPassword);
+        QCOMPARE(engineErrorOf([&] { open(folder, table); }), err::NotAPassword);
+        QCOMPARE(engineErrorOf([&] { open(folder, table, "Paradox 4.X;PWD=124;"); }),
+                 err::NotAPassword);
     }
     auto t = open(folder, table, encrypted ? "Paradox 7.X;PWD=123;" : "Paradox 7.X");
     QCOMPARE(t.rs->fieldCount(), int(fields.size()));
