@@ -313,6 +313,21 @@ Printer* g_installed = nullptr;
 
 }  // namespace
 
+void printPageHeader(Printer& p, const QString& heading, int page, double margin, double top) {
+    const QString pageLabel = QStringLiteral("- ") + QString::number(page) + QStringLiteral(" -");
+    p.newPage();
+    p.setFontName(QStringLiteral("Times New Roman"));
+    p.printLine();
+    p.setFontName(QStringLiteral("Arial"));
+    p.setCurrentY(top);
+    p.setCurrentX(margin);
+    p.printText(heading);
+    p.setCurrentX(p.printableWidth() - margin - p.textWidth(pageLabel));
+    p.printLine(pageLabel);
+    p.drawLine(margin, p.currentY(), p.printableWidth() - margin, p.currentY(), 0);
+    p.printLine();
+}
+
 Printer& Printer::current() {
     if (g_installed)
         return *g_installed;

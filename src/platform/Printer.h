@@ -97,6 +97,11 @@ class Printer {
     static void install(Printer* printer);
 };
 
+// Starts a new page with the running header the printouts share: an empty line in Times New
+// Roman, then in Arial at (margin, top) the heading on the left, "- n -" flush with the right
+// margin (page width - margin), a black rule under them across the margins and an empty line.
+void printPageHeader(Printer& p, const QString& heading, int page, double margin, double top);
+
 // A printer that writes every document into this PDF file (replaced at each document's start).
 // Needs a QGuiApplication, as every font and paint operation does.
 std::unique_ptr<Printer> createPdfPrinter(const QString& pdfFile);

@@ -124,21 +124,8 @@ void printResultList(platform::Printer& p, const GridText& grid, int layout,
             break;
         if (p.currentY() > p.printableHeight() - kBottomLimit) {
             ++page;
-            const QString pageLabel =
-                QStringLiteral("- ") + QString::number(page) + QStringLiteral(" -");
             host.setStatusText(pageStatus(page));
-            p.newPage();
-            p.setFontName(QStringLiteral("Times New Roman"));
-            p.printLine();
-            p.setFontName(kArial);
-            p.setCurrentY(kTopOfText);
-            p.setCurrentX(kLeft);
-            p.printText(titleText);
-            p.setCurrentX(p.printableWidth() - kLeft - p.textWidth(pageLabel));
-            p.printLine(pageLabel);
-            p.drawLine(kLeft, p.currentY(), p.printableWidth() - kLeft, p.currentY(), 0);
-            p.printLine();
-            p.setFontName(kArial);
+            platform::printPageHeader(p, titleText, page, kLeft, kTopOfText);
         }
         QString c[6];
         for (int col = 1; col <= 5; ++col)

@@ -58,19 +58,7 @@ void printStructureOn(platform::Printer& p, const GridText& grid, const RecordVi
     for (int r = 0; r <= lastRow; ++r) {
         if (p.currentY() > p.printableHeight() - kTop) {
             ++page;
-            const QString pageLabel =
-                QStringLiteral("- ") + QString::number(page) + QStringLiteral(" -");
-            p.newPage();
-            p.setFontName(QStringLiteral("Times New Roman"));
-            p.printLine();
-            p.setFontName(QStringLiteral("Arial"));
-            p.setCurrentY(kTop);
-            p.setCurrentX(kLeft);
-            p.printText(fileLabel);
-            p.setCurrentX(p.printableWidth() - kLeft - p.textWidth(pageLabel));
-            p.printLine(pageLabel);
-            p.drawLine(kLeft, p.currentY(), p.printableWidth() - kLeft, p.currentY(), 0);
-            p.printLine();
+            platform::printPageHeader(p, fileLabel, page, kLeft, kTop);
         }
         p.setCurrentX(2800);
         p.printText(grid.cellText(r, 0));
