@@ -1,5 +1,5 @@
 // stop-latency FOLDER TYPE [TERM]: starts a search of FOLDER in the real windows (offscreen),
-// clicks "Abbrechen" after 300 ms and prints how long the run took to stop, in milliseconds,
+// clicks "Abbrechen" after 300 ms (or $STOP_AFTER_MS) and prints how long the run took to stop, in milliseconds,
 // measured from the click to the end of the run. Without TERM a file search.
 #include "platform/QtDialogs.h"
 #include "search/gui/frmBegriffe.h"
@@ -39,7 +39,10 @@ int main(int argc, char** argv) {
         main.begriffe()->TxtSuchbegriffe0->setPlainText(args[3]);
     QElapsedTimer sinceClick;
     bool clicked = false;
-    QTimer::singleShot(300, &main, [&] {
+    const int after = qEnvironmentVariableIsSet("STOP_AFTER_MS")
+                          ? qEnvironmentVariableIntValue("STOP_AFTER_MS")
+                          : 300;
+    QTimer::singleShot(after, &main, [&] {
         main.funktionen()->BefFunktion[2]->click();
         sinceClick.start();
         clicked = true;
