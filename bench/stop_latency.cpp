@@ -1,6 +1,6 @@
 // stop-latency FOLDER TYPE [TERM]: starts a search of FOLDER in the real windows (offscreen),
-// clicks "Abbrechen" after 300 ms (or $STOP_AFTER_MS) and prints how long the run took to stop, in milliseconds,
-// measured from the click to the end of the run. Without TERM a file search.
+// clicks "Abbrechen" after 300 ms (or $STOP_AFTER_MS) and prints how long the run took to stop, in
+// milliseconds, measured from the click to the end of the run. Without TERM a file search.
 #include "platform/QtDialogs.h"
 #include "search/gui/frmBegriffe.h"
 #include "search/gui/frmOptionen.h"

@@ -1,5 +1,6 @@
 #include "dbengine/excel/Decryption.h"
 
+#include "dbengine/CodePages.h"
 #include "dbengine/EngineError.h"
 #include "dbengine/excel/LittleEndian.h"
 
@@ -48,13 +49,7 @@ QByteArray digest(QCryptographicHash::Algorithm algorithm, const QByteArray& dat
 }
 
 QByteArray utf16le(const QString& text) {
-    QByteArray out;
-    out.reserve(text.size() * 2);
-    for (QChar c : text) {
-        out.append(static_cast<char>(c.unicode() & 0xFF));
-        out.append(static_cast<char>(c.unicode() >> 8));
-    }
-    return out;
+    return encodeText(text, cp::Utf16LE);
 }
 
 QByteArray bytesOf(const std::uint8_t* p, std::size_t n) {
