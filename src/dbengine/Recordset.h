@@ -65,6 +65,9 @@ class Recordset {
     virtual void moveNext() = 0;
     virtual bool eof() const = 0;
     virtual std::int64_t recordCount() const = 0;
+    // True when recordCount() has to read the whole table (dBASE: the deletion flags), and a
+    // pass with moveNext() up to eof() visits exactly as many records.
+    virtual bool countIsAPass() const { return false; }
 
     virtual QVariant value(int index) = 0;
     virtual TextRef text(int index) = 0;

@@ -9,6 +9,7 @@
 #include "search/ShortPath.h"
 #include "search/TermMatcher.h"
 
+#include <charconv>
 #include <new>
 
 namespace ds::search {
@@ -422,8 +423,10 @@ int SearchRun::SearchDatabaseFile(db::Workspace& workspace, const QString& folde
 
     int hits = 0;
     QString passwordPart;
-    auto addRow = [&](const QString& text) {
-        if (RowTextTotal + text.size() > capacity) {
+    // A row of the first empty cell and then text; the capacity counts the text.
+    auto addTabbedRow = [&](const QString& row) {
+        const qsizetype textSize = row.size() - 1;
+        if (RowTextTotal + textSize > capacity) {
             ResultTableFull = true;
             throw EndOfFile{};
         }
@@ -432,9 +435,10 @@ int SearchRun::SearchDatabaseFile(db::Workspace& workspace, const QString& folde
             host_.appendRow(QString());
             host_.appendRow(QStringLiteral("»\t") + headingFolder);
         }
-        host_.appendRow(kTab + text);
-        RowTextTotal += std::int32_t(text.size());
+        host_.appendRow(row);
+        RowTextTotal += std::int32_t(textSize);
     };
+    auto addRow = [&](const QString& text) { addTabbedRow(kTab + text); };
     auto addHitCount = [&](int count) {
         if (count > hitCountLimit - hits)
             throw db::EngineError(6, QStringLiteral("Überlauf"));
@@ -457,19 +461,43 @@ int SearchRun::SearchDatabaseFile(db::Workspace& workspace, const QString& folde
                 return;
             throw;
         }
-        rs->moveLast();
-        const std::int64_t n = rs->recordCount();
-        if (n <= 0)
+        // The count feeds only the progress labels. Where nobody sees them (the command line)
+        // and counting would read the whole table once more, the loop runs up to the end instead.
+        const bool counted = host_.showsProgress() || !rs->countIsAPass();
+        std::int64_t n = 0;
+        if (counted) {
+            rs->moveLast();
+            n = rs->recordCount();
+            if (n <= 0)
+                return;
+            rs->moveFirst();
+        } else if (rs->eof()) {
             return;
-        rs->moveFirst();
+        }
         std::vector<int> searchable;
         for (int f = 0; f < rs->fieldCount(); ++f) {
             if (db::isSearchableType(rs->fieldInfo(f).type))
                 searchable.push_back(f);
         }
+        // Built in one piece: a frequent term gives a row for many records.
+        auto addHitRow = [&](std::int64_t record, const QString& what) {
+            char digits[24];
+            const char* end = std::to_chars(digits, digits + sizeof digits, record).ptr;
+            const QLatin1StringView number(digits, end - digits);
+            QString row;
+            row.reserve(displayText.size() + number.size() + what.size() + 3);
+            row.append(kTab)
+                .append(displayText)
+                .append(kTab)
+                .append(number)
+                .append(kTab)
+                .append(what);
+            addTabbedRow(row);
+        };
         workspace.idle();
-        for (std::int64_t r = 1; r <= n; ++r) {
-            host_.setRecordProgress(r, int(r * 100 / n));
+        for (std::int64_t r = 1; counted ? r <= n : !rs->eof(); ++r) {
+            if (counted)
+                host_.setRecordProgress(r, int(r * 100 / n));
             workspace.idle();
             matcher.beginRecord();
             for (int f : searchable) {
@@ -486,12 +514,11 @@ int SearchRun::SearchDatabaseFile(db::Workspace& workspace, const QString& folde
                     if (!matcher.termFound(k))
                         continue;
                     if (!AllTerms)
-                        addRow(displayText + kTab + QString::number(r) + kTab + matcher.term(k));
+                        addHitRow(r, matcher.term(k));
                     ++matched;
                 }
                 if (AllTerms && matched == matcher.termCount()) {
-                    addRow(displayText + kTab + QString::number(r) + kTab +
-                           QStringLiteral("Alle Suchbegriffe enthalten..."));
+                    addHitRow(r, QStringLiteral("Alle Suchbegriffe enthalten..."));
                     addHitCount(1);
                 } else if (!AllTerms) {
                     addHitCount(matched);

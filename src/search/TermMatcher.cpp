@@ -125,11 +125,10 @@ TermMatcher::TermMatcher(const QStringList& terms, bool matchCase,
 TermMatcher::~TermMatcher() = default;
 
 const TermMatcher::Compiled& TermMatcher::compiledFor(int codePage) {
-    if (lastCompiled_ && lastCompiled_->codePage == codePage)
-        return *lastCompiled_;
     for (const auto& c : compiled_) {
         if (c->codePage == codePage) {
             lastCompiled_ = c.get();
+            lastCodePage_ = codePage;
             return *c;
         }
     }
@@ -146,6 +145,7 @@ const TermMatcher::Compiled& TermMatcher::compiledFor(int codePage) {
     }
     compiled_.push_back(std::move(c));
     lastCompiled_ = compiled_.back().get();
+    lastCodePage_ = codePage;
     return *lastCompiled_;
 }
 
@@ -155,10 +155,6 @@ void TermMatcher::beginRecord() {
     excluded_ = false;
     hasText_ = false;
     joined_.clear();
-}
-
-bool TermMatcher::allDecided() const {
-    return excluded_ || (foundCount_ == int(terms_.size()) && !exclude_);
 }
 
 void TermMatcher::addField(const db::TextRef& value) {
@@ -174,7 +170,8 @@ void TermMatcher::addField(const db::TextRef& value) {
     hasText_ = true;
     if (allDecided())
         return;
-    const Compiled& c = compiledFor(value.codePage);
+    const Compiled& c =
+        value.codePage == lastCodePage_ ? *lastCompiled_ : compiledFor(value.codePage);
     if (c.singleByte) {
         matchBytes(c, value.data, value.size);
         return;

@@ -59,7 +59,10 @@ class TermMatcher {
     const Compiled& compiledFor(int codePage);
     void matchBytes(const Compiled& c, const char* data, std::size_t size);
     void matchUnicode(QStringView text);
-    bool allDecided() const;
+    // Every term found and nothing to exclude, or excluded: the other fields cannot change it.
+    bool allDecided() const {
+        return excluded_ || (foundCount_ == int(terms_.size()) && !exclude_);
+    }
 
     std::vector<QString> terms_;
     bool matchCase_;
@@ -68,6 +71,7 @@ class TermMatcher {
 
     std::vector<std::unique_ptr<Compiled>> compiled_;
     const Compiled* lastCompiled_ = nullptr;
+    int lastCodePage_ = -1;
     std::vector<QStringMatcher> unicodeTerms_;
     std::optional<QStringMatcher> unicodeExclude_;
 

@@ -25,8 +25,10 @@ class RecordingHost : public search::SearchHost {
     // Called at every yield; may set stop.
     std::function<void(RecordingHost&)> onYield;
     QString progressFolder;
+    bool progressShown = true;  // false: as on the command line
 
     search::SearchCriteria criteria() override { return c; }
+    bool showsProgress() const override { return progressShown; }
     void discardResults() override {
         calls << QStringLiteral("discard");
         rows.clear();

@@ -11,14 +11,20 @@ namespace ds::search {
 class SearchRun;
 class ResultTable;
 }  // namespace ds::search
+namespace ds::viewer {
+class RecordShow;
+}
 
 namespace ds::cli {
 
+struct PdfPrinting;
+
 // --report FILE / --pdf FILE after a search: the report file exactly as "Export &Reportdatei"
-// writes it, the printout exactly as "Export &Drucker" prints it. Returns 0, or 2 when a file
-// could not be written (the reason on stderr).
+// writes it, the printout exactly as "Export &Drucker" prints it (through printing, which --pdf
+// requires). Returns 0, or 2 when a file could not be written (the reason on stderr).
 int writeSearchOutputs(const search::ResultTable& table, const search::SearchRun& run,
-                       const QString& reportFile, const QString& pdfFile);
+                       const QString& reportFile, const QString& pdfFile,
+                       const PdfPrinting* printing);
 
 // --show FILE --type N [--table NAME] [--record N] [--password TEXT] [--pdf FILE]: the record
 // viewer's grid for that record as its clipboard copy gives it; --pdf prints the structure.
@@ -31,6 +37,11 @@ struct ShowRequest {
     std::optional<QString> password;
     QString pdfFile;
 };
-int runShow(const ShowRequest& request);
+int runShow(const ShowRequest& request, const PdfPrinting* printing);
+
+// The printouts of datasifter-cli-pdf.
+int printResultsToPdf(const search::ResultTable& table, const search::SearchRun& run,
+                      const QString& pdfFile);
+int printStructureToPdf(const viewer::RecordShow& show, const QString& pdfFile);
 
 }  // namespace ds::cli

@@ -1,20 +1,16 @@
 // datasifter-cli --show: the record viewer's grid for one record, without windows.
 #include "app/cli/CliExtras.h"
+#include "app/cli/CliMain.h"
 
 #include "platform/Paths.h"
-#include "platform/Printer.h"
 #include "viewer/RecordShow.h"
-#include "viewer/StructurePrint.h"
 
-#include <QDate>
 #include <QFileInfo>
 #include <QTextStream>
 
-#include <cstdio>
-
 namespace ds::cli {
 
-int runShow(const ShowRequest& request) {
+int runShow(const ShowRequest& request, const PdfPrinting* printing) {
     QTextStream out(stdout);
     out.setEncoding(QStringConverter::Utf8);
     QTextStream err(stderr);
@@ -29,17 +25,10 @@ int runShow(const ShowRequest& request) {
     options.record = request.record;
     options.password = request.password;
     const int status = show.run(options, out, err);
-    if (status != 0 || request.pdfFile.isEmpty())
+    if (status != 0 || request.pdfFile.isEmpty() || !printing)
         return status;
-
-    // The structure printout, as "Struktur &drucken" prints it after its question.
-    const std::unique_ptr<platform::Printer> pdf = platform::createPdfPrinter(request.pdfFile);
-    viewer::printStructureOn(*pdf, show.grid, show.view, QDate::currentDate());
-    if (!QFileInfo::exists(request.pdfFile)) {
-        err << "datasifter-cli: " << request.pdfFile << " konnte nicht geschrieben werden\n";
-        return 2;
-    }
-    return 0;
+    out.flush();
+    return printing->printStructure(show, request.pdfFile);
 }
 
 }  // namespace ds::cli

@@ -29,6 +29,7 @@ class DbfRecordset final : public Recordset {
     void moveNext() override;
     bool eof() const override { return record_ == nullptr; }
     std::int64_t recordCount() const override;
+    bool countIsAPass() const override { return !liveCount_.has_value(); }
 
     QVariant value(int index) override;
     TextRef text(int index) override;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dbengine/TextRef.h"
+
 #include <QDateTime>
 
 #include <cstddef>
@@ -9,13 +11,6 @@
 // Decoders of single dBASE/FoxPro field values. Each returns nullopt for what the engine shows
 // as Null (blank, '?', zero dates, unreadable numbers).
 namespace ds::db::dbase {
-
-// Length of a fixed-width text without its trailing blanks (and NUL padding some writers use).
-inline std::size_t trimmedLength(const char* p, std::size_t n) {
-    while (n > 0 && (p[n - 1] == ' ' || p[n - 1] == '\0'))
-        --n;
-    return n;
-}
 
 std::optional<double> parseNumeric(const char* p, std::size_t n);
 std::optional<QDate> parseDate(const char* p, std::size_t n);

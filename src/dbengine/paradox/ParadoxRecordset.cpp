@@ -74,12 +74,6 @@ int engineSize(int engineTypeCode, const FieldLayout& f) {
     }
 }
 
-std::size_t trimmedLength(const char* data, std::size_t size) {
-    while (size > 0 && (data[size - 1] == ' ' || data[size - 1] == '\0'))
-        --size;
-    return size;
-}
-
 // G and O blobs begin with 01 00 00 0x and the length of what follows; the picture (a BMP) or
 // the OLE object comes after it.
 QByteArray withoutBlobPrefix(const char* data, std::size_t size) {
