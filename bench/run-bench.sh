@@ -2,7 +2,8 @@
 # Measures DataSifter against the raw read speed of the same files, in one run:
 #   bench/run-bench.sh [BUILD_DIR] [WORK_DIR]
 # Needs ripgrep (rg) and python3-dbfread for the baselines; mdbtools for the Access baseline.
-# Each figure is the best of three runs (wall seconds) and the peak memory of that command.
+# Each figure is the median wall time of five runs, in milliseconds' precision, and the largest
+# peak memory of those runs.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build}
@@ -15,19 +16,25 @@ mkdir -p "$work"
 cli=$build/src/app/datasifter-cli
 bench=$build/bench/datasifter-bench
 
-best() {  # best NAME CMD... -> prints "NAME seconds peak_kb", stores seconds in $last
-    local name=$1 t kb bestt=999999 bestkb=0
+timed() {  # timed NAME CMD... -> prints "NAME seconds peak_kb" (median of five), sets $last
+    local name=$1 t0 t1 kb
     shift
-    local out
+    local out times=() kbs=()
     out=$(mktemp)
-    for _ in 1 2 3; do
-        /usr/bin/time -o "$out" -f '%e %M' "$@" >/dev/null 2>&1 || true
-        read -r t kb < <(tail -n1 "$out")
-        if awk "BEGIN{exit !($t < $bestt)}"; then bestt=$t; bestkb=$kb; fi
+    for _ in 1 2 3 4 5; do
+        t0=$(date +%s%N)
+        /usr/bin/time -o "$out" -f '%M' "$@" >/dev/null 2>&1 || true
+        t1=$(date +%s%N)
+        read -r kb < <(tail -n1 "$out")
+        times+=("$(( (t1 - t0) / 1000 ))")
+        kbs+=("$kb")
     done
     rm -f "$out"
-    last=$bestt
-    printf '%-46s %8.3f s %9d KB\n' "$name" "$bestt" "$bestkb"
+    local median
+    median=$(printf '%s\n' "${times[@]}" | sort -n | sed -n 3p)
+    last=$(awk "BEGIN{printf \"%.3f\", $median / 1e6}")
+    kb=$(printf '%s\n' "${kbs[@]}" | sort -n | tail -n1)
+    printf '%-46s %8.3f s %9d KB\n' "$name" "$last" "$kb"
 }
 ratio() { awk "BEGIN{printf \"%.2f\", $1 / ($2 > 0 ? $2 : 0.001)}"; }
 
@@ -58,30 +65,30 @@ cat "$big"/* >/dev/null; cat "$small"/tree/*/* >/dev/null
 havepy=; /usr/bin/python3 -c 'import dbfread' 2>/dev/null && havepy=1
 for t in "$term" "$rare"; do
     echo "== one dBASE file of $records records, term $t"
-    best "cat (raw read)" sh -c "cat '$big'/* >/dev/null"; raw=$last
-    best "rg -a -c -i $t (DBF+DBT)" rg -a -c -i "$t" "$big"; rg=$last
-    best "engine: datasifter-bench" "$bench" "$big/kunden.dbf" --type 2 --term "$t"; eng=$last
-    best "datasifter-cli text search" "$cli" --type 2 --term "$t" --no-limit "$big"; cli1=$last
+    timed "cat (raw read)" sh -c "cat '$big'/* >/dev/null"; raw=$last
+    timed "rg -a -c -i $t (DBF+DBT)" rg -a -c -i "$t" "$big"; rg=$last
+    timed "engine: datasifter-bench" "$bench" "$big/kunden.dbf" --type 2 --term "$t"; eng=$last
+    timed "datasifter-cli text search" "$cli" --type 2 --term "$t" --no-limit "$big"; cli1=$last
     echo "engine speed / rg speed: $(ratio "$rg" "$eng") (goal >= 0.5)"
     echo "cli speed / rg speed: $(ratio "$rg" "$cli1") (goal >= 0.3); cli speed / raw read: $(ratio "$raw" "$cli1")"
     if [ -n "$havepy" ]; then
-        best "python3 dbfread field-wise search" /usr/bin/python3 "$root/bench/dbfread_search.py" "$t" "$big"; py1=$last
+        timed "python3 dbfread field-wise search" /usr/bin/python3 "$root/bench/dbfread_search.py" "$t" "$big"; py1=$last
         echo "cli vs python dbfread: $(ratio "$py1" "$cli1")x faster (goal >= 30)"
     fi
 
     echo "== 2000 small dBASE files, term $t"
-    best "rg -a -c -i $t -r" rg -a -c -i "$t" "$small/tree"; rg2=$last
-    best "datasifter-cli text search" "$cli" --type 2 --term "$t" --no-limit "$small/tree"; cli2=$last
+    timed "rg -a -c -i $t -r" rg -a -c -i "$t" "$small/tree"; rg2=$last
+    timed "datasifter-cli text search" "$cli" --type 2 --term "$t" --no-limit "$small/tree"; cli2=$last
     echo "cli speed / rg speed: $(ratio "$rg2" "$cli2") (goal >= 0.3)"
     if [ -n "$havepy" ]; then
-        best "python3 dbfread field-wise search" /usr/bin/python3 "$root/bench/dbfread_search.py" "$t" "$small/tree"; py2=$last
+        timed "python3 dbfread field-wise search" /usr/bin/python3 "$root/bench/dbfread_search.py" "$t" "$small/tree"; py2=$last
         echo "cli vs python dbfread: $(ratio "$py2" "$cli2")x faster (goal >= 30)"
     fi
 done
 
 echo "== file search, 200,000 files in 5,000 folders"
-best "find -iname '*.dbf' -printf ..." find "$tree" -iname '*.dbf' -printf '%s %TY-%Tm-%Td %TH:%TM %p\n'; fnd=$last
-best "datasifter-cli file search with file info" "$cli" --type 2 --no-limit "$tree"; cli3=$last
+timed "find -iname '*.dbf' -printf ..." find "$tree" -iname '*.dbf' -printf '%s %TY-%Tm-%Td %TH:%TM %p\n'; fnd=$last
+timed "datasifter-cli file search with file info" "$cli" --type 2 --no-limit "$tree"; cli3=$last
 echo "cli time / find time: $(ratio "$cli3" "$fnd") (goal <= 1.5)"
 
 mdbfile=$work/access/kunden.mdb
@@ -90,9 +97,9 @@ if [ ! -f "$mdbfile" ]; then
     "$build/bench/make-bench-mdb" "$mdbfile" "${DS_BENCH_MDB_ROWS:-500000}"
 fi
 echo "== Access file ($(du -h "$mdbfile" | cut -f1), Jet 4)"
-best "cat (raw read)" cat "$mdbfile"
-best "mdb-export | rg -c -i" sh -c "mdb-export '$mdbfile' Kunden | rg -c -i '$term'"; mdb=$last
-best "engine: datasifter-bench" "$bench" "$mdbfile" --type 1 --term "$term"; eng2=$last
-best "datasifter-cli text search" "$cli" --type 1 --term "$term" --no-limit "$work/access"; cli4=$last
+timed "cat (raw read)" cat "$mdbfile"
+timed "mdb-export | rg -c -i" sh -c "mdb-export '$mdbfile' Kunden | rg -c -i '$term'"; mdb=$last
+timed "engine: datasifter-bench" "$bench" "$mdbfile" --type 1 --term "$term"; eng2=$last
+timed "datasifter-cli text search" "$cli" --type 1 --term "$term" --no-limit "$work/access"; cli4=$last
 echo "engine vs mdb-export pipeline: $(ratio "$mdb" "$eng2")x faster (goal >= 3)"
 echo "cli vs mdb-export pipeline: $(ratio "$mdb" "$cli4")x faster"
