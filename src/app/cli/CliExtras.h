@@ -19,6 +19,9 @@ namespace ds::cli {
 
 struct PdfPrinting;
 
+// Writes "datasifter-cli: TEXT" to stderr; returns the exit status 2 of an output not written.
+int outputFailed(const QString& text);
+
 // --report FILE / --pdf FILE after a search: the report file exactly as "Export &Reportdatei"
 // writes it, the printout exactly as "Export &Drucker" prints it (through printing, which --pdf
 // requires). Returns 0, or 2 when a file could not be written (the reason on stderr).

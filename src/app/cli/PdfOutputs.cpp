@@ -13,30 +13,20 @@
 
 #include <QDate>
 #include <QFile>
-#include <QTextStream>
 
 namespace ds::cli {
-
-namespace {
-
-int failed(const QString& text) {
-    QTextStream(stderr) << "datasifter-cli: " << text << "\n";
-    return 2;
-}
-
-}  // namespace
 
 int printResultsToPdf(const search::ResultTable& table, const search::SearchRun& run,
                       const QString& pdfFile) {
     // Removed first, so that a file left afterwards is this printout.
     if (QFile::exists(pdfFile) && !QFile::remove(pdfFile))
-        return failed(QStringLiteral("PDF-Datei kann nicht ersetzt werden: ") + pdfFile);
+        return outputFailed(QStringLiteral("PDF-Datei kann nicht ersetzt werden: ") + pdfFile);
     results::ExportHost host;  // no windows: no events, no cancel
     const std::unique_ptr<platform::Printer> printer = platform::createPdfPrinter(pdfFile);
     results::printResultList(*printer, table, resultLayoutFromTag(table.layoutTag),
                              run.lastTermList, results::printoutIcon(), QDate::currentDate(), host);
     if (!QFile::exists(pdfFile))
-        return failed(QStringLiteral("PDF-Datei kann nicht geschrieben werden: ") + pdfFile);
+        return outputFailed(QStringLiteral("PDF-Datei kann nicht geschrieben werden: ") + pdfFile);
     return 0;
 }
 
@@ -45,7 +35,7 @@ int printStructureToPdf(const viewer::RecordShow& show, const QString& pdfFile) 
     const std::unique_ptr<platform::Printer> pdf = platform::createPdfPrinter(pdfFile);
     viewer::printStructureOn(*pdf, show.grid, show.view, QDate::currentDate());
     if (!QFile::exists(pdfFile))
-        return failed(pdfFile + QStringLiteral(" konnte nicht geschrieben werden"));
+        return outputFailed(pdfFile + QStringLiteral(" konnte nicht geschrieben werden"));
     return 0;
 }
 

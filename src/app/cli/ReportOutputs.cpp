@@ -13,14 +13,10 @@
 
 namespace ds::cli {
 
-namespace {
-
-int failed(const QString& text) {
+int outputFailed(const QString& text) {
     QTextStream(stderr) << "datasifter-cli: " << text << "\n";
     return 2;
 }
-
-}  // namespace
 
 int writeSearchOutputs(const search::ResultTable& table, const search::SearchRun& run,
                        const QString& reportFile, const QString& pdfFile,
@@ -33,7 +29,7 @@ int writeSearchOutputs(const search::ResultTable& table, const search::SearchRun
             platform::SetFileAttr(reportFile, platform::attr::Archive);
         QString error;
         if (!results::writeReportFile(reportFile, table, layout, run.lastTermList, host, &error))
-            return failed(
+            return outputFailed(
                 QStringLiteral("Fehler beim Speichern der Datei %1: %2").arg(reportFile, error));
     }
     if (!pdfFile.isEmpty() && printing)
