@@ -108,13 +108,18 @@ QString findCompanionFile(const QString& tablePath, const QString& extension) {
     const QFileInfo table(tablePath);
     const QDir dir = table.absoluteDir();
     const QString base = table.completeBaseName();
-    // The usual spellings first, the one in the case of the table's own extension leading: a
-    // folder listing costs far more than a few lookups.
+    // The usual spellings first, the one in the case of the table's own extension leading, each
+    // looked up once: a folder listing costs far more than a few lookups.
     const QString suffix = table.suffix();
     const QString sameCase = suffix == suffix.toLower() ? extension.toLower() : extension;
-    for (const QString& candidate :
-         {base + sameCase, base + extension, base + extension.toLower(), base + extension.toUpper(),
-          base.toUpper() + extension.toUpper(), base.toLower() + extension.toLower()}) {
+    QStringList candidates = {base + sameCase,
+                              base + extension,
+                              base + extension.toLower(),
+                              base + extension.toUpper(),
+                              base.toUpper() + extension.toUpper(),
+                              base.toLower() + extension.toLower()};
+    candidates.removeDuplicates();
+    for (const QString& candidate : std::as_const(candidates)) {
         const QFileInfo direct(dir.filePath(candidate));
         if (direct.isFile())
             return direct.filePath();
