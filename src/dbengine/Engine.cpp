@@ -104,15 +104,20 @@ QString resolveTableFile(const QString& folder, const QString& tableName,
     throwEngineError(err::ObjectNotFound, tableName);
 }
 
+QString companionFileGuess(const QString& tablePath, const QString& extension) {
+    const QFileInfo table(tablePath);
+    const QString suffix = table.suffix();
+    const QString sameCase = suffix == suffix.toLower() ? extension.toLower() : extension;
+    return table.absoluteDir().filePath(table.completeBaseName() + sameCase);
+}
+
 QString findCompanionFile(const QString& tablePath, const QString& extension) {
     const QFileInfo table(tablePath);
     const QDir dir = table.absoluteDir();
     const QString base = table.completeBaseName();
     // The usual spellings first, the one in the case of the table's own extension leading, each
     // looked up once: a folder listing costs far more than a few lookups.
-    const QString suffix = table.suffix();
-    const QString sameCase = suffix == suffix.toLower() ? extension.toLower() : extension;
-    QStringList candidates = {base + sameCase,
+    QStringList candidates = {QFileInfo(companionFileGuess(tablePath, extension)).fileName(),
                               base + extension,
                               base + extension.toLower(),
                               base + extension.toUpper(),

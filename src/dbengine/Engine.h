@@ -65,5 +65,7 @@ QString resolveTableFile(const QString& folder, const QString& tableName, const 
 // A companion file beside a table (memo .DBT/.FPT, blob .MB): same base name, the given
 // extension, case ignored. Empty when there is none.
 QString findCompanionFile(const QString& tablePath, const QString& extension);
+// The spelling findCompanionFile tries first: the extension in the case of the table's own.
+QString companionFileGuess(const QString& tablePath, const QString& extension);
 
 }  // namespace ds::db

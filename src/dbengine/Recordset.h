@@ -68,6 +68,12 @@ class Recordset {
     // True when recordCount() has to read the whole table (dBASE: the deletion flags), and a
     // pass with moveNext() up to eof() visits exactly as many records.
     virtual bool countIsAPass() const { return false; }
+    // Record slots (live and deleted records) for reading the table in independent parts, each
+    // with its own recordset; 0 where the reader cannot.
+    virtual std::uint64_t slotCount() const { return 0; }
+    // Limits the recordset to the slots [first, end): the first record among them becomes the
+    // first record, the count covers only them.
+    virtual void restrictToSlots(std::uint64_t /*first*/, std::uint64_t /*end*/) {}
 
     virtual QVariant value(int index) = 0;
     virtual TextRef text(int index) = 0;

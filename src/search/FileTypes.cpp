@@ -61,4 +61,8 @@ bool isParadox(int number) {
     return number >= 9 && number <= 12;
 }
 
+bool readsConcurrently(int number) {
+    return number >= 2 && number <= 12;
+}
+
 }  // namespace ds::search

@@ -36,4 +36,9 @@ bool hasSeveralTables(int number);
 // Paradox (9 to 12): always opened under the 8.3 short name.
 bool isParadox(int number);
 
+// dBASE, FoxPro and Paradox: read by the program's own readers, which share no state between
+// files, so that several files may be read at once. (The Access and Excel libraries make no such
+// promise.)
+bool readsConcurrently(int number);
+
 }  // namespace ds::search

@@ -2,10 +2,7 @@
 
 namespace ds::search {
 
-namespace {
-
-// A row text cut or padded to exactly `columns` cells.
-QString normalised(const QString& row, int columns) {
+QString ResultTable::normalisedRow(const QString& row, int columns) {
     if (columns <= 0)
         return {};
     const qsizetype tabs = row.count(QLatin1Char('\t'));
@@ -18,8 +15,6 @@ QString normalised(const QString& row, int columns) {
         at = row.indexOf(QLatin1Char('\t'), at + 1);
     return row.left(at);
 }
-
-}  // namespace
 
 void ResultTable::reset() {
     columns_ = 2;
@@ -34,7 +29,7 @@ void ResultTable::setColumns(const QList<ColumnSpec>& columns) {
     columnSpecs = columns;
     columns_ = int(columns.size());
     for (qsizetype r = 1; r < rows_.size(); ++r)
-        rows_[r] = normalised(rows_[r], columns_);
+        rows_[r] = normalisedRow(rows_[r], columns_);
     QStringList headings;
     for (const ColumnSpec& c : columns)
         headings << c.heading;
@@ -42,7 +37,7 @@ void ResultTable::setColumns(const QList<ColumnSpec>& columns) {
 }
 
 void ResultTable::addItem(const QString& row) {
-    rows_.append(normalised(row, columns_));
+    rows_.append(normalisedRow(row, columns_));
 }
 
 QString ResultTable::cellText(int row, int column) const {

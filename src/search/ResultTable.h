@@ -20,6 +20,8 @@ class ResultTable final : public GridText {
     // Appends a row: cells separated by TAB, filled from column 0; cells beyond the last column
     // are dropped, as the grid drops them.
     void addItem(const QString& row);
+    // A row text cut or padded to exactly `columns` cells.
+    static QString normalisedRow(const QString& row, int columns);
 
     int rowCount() const override { return int(rows_.size()); }
     int columnCount() const override { return columns_; }

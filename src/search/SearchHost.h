@@ -66,6 +66,11 @@ class SearchHost {
     // work that only feeds them, such as the size of every searched file.
     virtual bool showsProgress() const { return true; }
 
+    // Worker threads the content search may read files on, ahead of the run. More than one only
+    // for hosts without progress, stop button or prompt on the screen: askPassword is then
+    // called on a worker thread (one call at a time).
+    virtual int scanThreads() const { return 1; }
+
     // Result table: discard the previous one, create a new hidden one with its columns and the
     // hand-over values, append rows ("cells separated by TAB"), show it at the end.
     virtual void discardResults() = 0;

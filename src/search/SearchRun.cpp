@@ -5,11 +5,12 @@
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
 #include "search/FileTypes.h"
+#include "search/ParallelScan.h"
 #include "search/SearchTerms.h"
-#include "search/ShortPath.h"
 #include "search/TermMatcher.h"
 
 #include <charconv>
+#include <deque>
 #include <new>
 
 namespace ds::search {
@@ -234,7 +235,10 @@ void SearchRun::WalkFolders(const QString& startPath, const QStringList& searchT
         if (host_.stopRequested())
             return;
 
-        if (criteria_.textSearch)
+        const int threads = host_.scanThreads();
+        if (criteria_.textSearch && threads > 1 && readsConcurrently(formatIndex))
+            visitTextSearchConcurrently(walk, searchTerms, formatIndex, connectString, threads);
+        else if (criteria_.textSearch)
             visitTextSearch(walk, searchTerms, formatIndex, connectString);
         else
             visitFileSearch(walk, formatIndex);
@@ -289,12 +293,7 @@ void SearchRun::visitTextSearch(Walk& walk, const QStringList& terms, int format
                 folderHasHits = true;
                 addHits(hits);
             }
-            if (HitCount > 0) {
-                if (StatusLineMode)
-                    host_.setStatusLineText(3, QString::number(HitCount));
-                else
-                    host_.setProgressText(ProgressLabel::HitCount, QString::number(HitCount));
-            }
+            showHitCount();
             host_.yield();
             if (host_.stopRequested() || ResultTableFull)
                 break;
@@ -307,6 +306,15 @@ void SearchRun::visitTextSearch(Walk& walk, const QStringList& terms, int format
     for (ProgressLabel l :
          {FileName, ProgressLabel::FileSize, ProgressLabel::Percent, ProgressLabel::Record})
         host_.setProgressText(l, QStringLiteral(" "));
+}
+
+void SearchRun::showHitCount() {
+    if (HitCount == 0)
+        return;
+    if (StatusLineMode)
+        host_.setStatusLineText(3, QString::number(HitCount));
+    else
+        host_.setProgressText(ProgressLabel::HitCount, QString::number(HitCount));
 }
 
 void SearchRun::visitFileSearch(Walk& walk, int formatIndex) {
@@ -392,6 +400,133 @@ QString SearchRun::FileSizeText(const QString& path) {
     return size >= 0 ? QString::number(size) : QString();
 }
 
+// Turns what the reading of one file reports into result rows: the folder heading before the
+// file's first row of any kind, the capacity test, the file's hit count and the error rows.
+class SearchRun::FileRows final : public ScanSink {
+  public:
+    FileRows(SearchRun& run, const QString& folder, const QString& fileName,
+             const QStringList& terms, bool& folderHasHits)
+        : run_(run),
+          headingFolder_(withoutTrailingSeparator(folder)),
+          fileName_(fileName),
+          terms_(terms),
+          folderHasHits_(folderHasHits) {}
+
+    int hits() const { return hits_; }
+
+    void beginTable(const QString& displayText) override { displayText_ = displayText; }
+
+    void recordHits(std::int64_t record, std::span<const int> found) override {
+        if (run_.AllTerms) {
+            addHitRow(record, QStringLiteral("Alle Suchbegriffe enthalten..."));
+            addHitCount(1);
+            return;
+        }
+        for (int k : found)
+            addHitRow(record, terms_[k]);
+        addHitCount(int(found.size()));
+    }
+
+    void endWithError(int number, const QString& message) override {
+        switch (number) {
+            case db::err::NotAPassword:
+                addRow(fileName_ + QStringLiteral(": Kennwort-Schutz"));
+                break;
+            case db::err::PermissionDenied:
+            case db::err::CannotOpenFile:
+                addRow(fileName_ + QStringLiteral(" wird bereits bearbeitet!"));
+                break;
+            case db::err::PathFileAccess:
+                addRow(fileName_ + QStringLiteral(" kann nicht eingelesen werden!"));
+                break;
+            case db::err::WrongFormat:
+                addRow(fileName_ + QStringLiteral(": Falsches Datenbank-Format"));
+                break;
+            case 14:
+                run_.ResultTableFull = true;
+                break;
+            default:
+                addRow(fileName_ + QStringLiteral(" (") + message + QStringLiteral(")") +
+                       QString::number(number));
+                break;
+        }
+    }
+
+    void endNotOpened() override {
+        addRow(fileName_ + QStringLiteral(" kann nicht geöffnet werden!"));
+    }
+
+    void endOutOfMemory() override { run_.ResultTableFull = true; }
+
+  private:
+    // A row of the first empty cell and then text; the capacity counts the text.
+    void addTabbedRow(const QString& row) {
+        const qsizetype textSize = row.size() - 1;
+        if (run_.RowTextTotal + textSize > run_.capacity) {
+            run_.ResultTableFull = true;
+            throw EndOfFile{};
+        }
+        if (!folderHasHits_) {
+            folderHasHits_ = true;
+            run_.host_.appendRow(QString());
+            run_.host_.appendRow(QStringLiteral("»\t") + headingFolder_);
+        }
+        run_.host_.appendRow(row);
+        run_.RowTextTotal += std::int32_t(textSize);
+    }
+    void addRow(const QString& text) { addTabbedRow(kTab + text); }
+    // Built in one piece: a frequent term gives a row for many records.
+    void addHitRow(std::int64_t record, const QString& what) {
+        char digits[24];
+        const char* end = std::to_chars(digits, digits + sizeof digits, record).ptr;
+        const QLatin1StringView number(digits, end - digits);
+        QString row;
+        row.reserve(displayText_.size() + number.size() + what.size() + 3);
+        row.append(kTab).append(displayText_).append(kTab).append(number).append(kTab).append(what);
+        addTabbedRow(row);
+    }
+    void addHitCount(int count) {
+        if (count > run_.hitCountLimit - hits_)
+            throw db::EngineError(6, QStringLiteral("Überlauf"));
+        hits_ += count;
+    }
+
+    SearchRun& run_;
+    QString headingFolder_;
+    QString fileName_;
+    const QStringList& terms_;
+    bool& folderHasHits_;
+    QString displayText_;
+    int hits_ = 0;
+};
+
+// The run's own reading of a file: progress, yield and the prompt through the host.
+class SearchRun::HostControl final : public ScanControl {
+  public:
+    explicit HostControl(SearchHost& host) : host_(host) {}
+    bool showsProgress() const override { return host_.showsProgress(); }
+    void setRecordProgress(std::int64_t record, int percent) override {
+        host_.setRecordProgress(record, percent);
+    }
+    void yield() override { host_.yield(); }
+    bool stopRequested() override { return host_.stopRequested(); }
+    QString askPassword(const QString& filePath) override { return host_.askPassword(filePath); }
+
+  private:
+    SearchHost& host_;
+};
+
+ScanRequest SearchRun::scanRequest(const QString& folder, const QString& fileName, int formatIndex,
+                                   const QString& connectString) const {
+    ScanRequest request;
+    request.folder = folder;
+    request.fileName = fileName;
+    request.formatIndex = formatIndex;
+    request.connect = connectString;
+    request.allTerms = AllTerms;
+    return request;
+}
+
 int SearchRun::SearchDatabaseFile(db::Workspace& workspace, const QString& folder,
                                   const QString& fileName, const QStringList& searchTerms,
                                   int formatIndex, const QString& connectString,
@@ -400,203 +535,88 @@ int SearchRun::SearchDatabaseFile(db::Workspace& workspace, const QString& folde
         host_.setProgressText(ProgressLabel::Record, QStringLiteral(" "));
         host_.setProgressText(ProgressLabel::FileSize, FileSizeText(folder + fileName));
     }
-    const QString headingFolder = withoutTrailingSeparator(folder);
-    const bool severalTables = hasSeveralTables(formatIndex);
-
-    QString databaseName;
-    QString tableName;
-    if (severalTables) {
-        databaseName = folder + fileName;
-    } else {
-        databaseName = folder;
-        tableName = fileName;
-        if (isParadox(formatIndex) || fileName.contains(QLatin1Char(' '))) {
-            const QString full = folder + fileName;
-            const QString shortName = ShortPathName(full);
-            if (!shortName.isEmpty() && shortName.compare(full, Qt::CaseInsensitive) != 0) {
-                const QString part = namePart(shortName);
-                if (part.compare(fileName, Qt::CaseInsensitive) != 0)
-                    tableName = part;
-            }
-        }
+    FileRows rows(*this, folder, fileName, searchTerms, folderHasHits);
+    HostControl control(host_);
+    try {
+        scanDatabaseFile(workspace, scanRequest(folder, fileName, formatIndex, connectString),
+                         matcherFor(searchTerms), control, rows);
+    } catch (const EndOfFile&) {
+    } catch (const std::bad_alloc&) {
+        ResultTableFull = true;
     }
+    return rows.hits();
+}
 
-    int hits = 0;
-    QString passwordPart;
-    // A row of the first empty cell and then text; the capacity counts the text.
-    auto addTabbedRow = [&](const QString& row) {
-        const qsizetype textSize = row.size() - 1;
-        if (RowTextTotal + textSize > capacity) {
-            ResultTableFull = true;
-            throw EndOfFile{};
+void SearchRun::visitTextSearchConcurrently(Walk& walk, const QStringList& terms, int formatIndex,
+                                            const QString& connect, int threads) {
+    ParallelScan::Settings settings;
+    settings.threads = threads;
+    settings.terms = terms;
+    settings.matchCase = MatchCase;
+    if (ExcludeActive)
+        settings.exclude = ExcludeText;
+    settings.allTerms = AllTerms;
+    settings.capacity = capacity;
+    settings.partSlots = partSlots;
+    settings.askPassword = [this](const QString& path) { return host_.askPassword(path); };
+    ParallelScan scan(std::move(settings));
+
+    // The files in reading order with their folder; the rows follow this order.
+    struct Submitted {
+        qsizetype folderIndex;
+        QString folder;
+        QString file;
+    };
+    std::deque<Submitted> submitted;
+    qsizetype rowsFolder = -1;
+    bool folderHasHits = false;
+    // Replays the oldest file as the run's own reading would have written it; false to stop.
+    auto replayOldest = [&] {
+        const Submitted next = std::move(submitted.front());
+        submitted.pop_front();
+        if (next.folderIndex != rowsFolder) {
+            rowsFolder = next.folderIndex;
+            folderHasHits = false;
+            host_.setProgressText(ProgressLabel::Folder, walk.folderList[next.folderIndex]);
         }
-        if (!folderHasHits) {
-            folderHasHits = true;
-            host_.appendRow(QString());
-            host_.appendRow(QStringLiteral("»\t") + headingFolder);
-        }
-        host_.appendRow(row);
-        RowTextTotal += std::int32_t(textSize);
-    };
-    auto addRow = [&](const QString& text) { addTabbedRow(kTab + text); };
-    auto addHitCount = [&](int count) {
-        if (count > hitCountLimit - hits)
-            throw db::EngineError(6, QStringLiteral("Überlauf"));
-        hits += count;
-    };
-    auto isSkipped = [](int number) {
-        return number == 94 || number == db::err::NoCurrentRecord || number == 3112 ||
-               number == 3050 || number == 3420;
-    };
-
-    TermMatcher& matcher = matcherFor(searchTerms);
-
-    auto searchTable = [&](db::Database& database, const QString& table,
-                           const QString& displayText) {
-        std::unique_ptr<db::Recordset> rs;
+        FileRows rows(*this, next.folder, next.file, terms, folderHasHits);
         try {
-            rs = database.openRecordset(table);
-        } catch (const db::EngineError& e) {
-            if (isSkipped(e.number()))
-                return;
-            throw;
-        }
-        // The count feeds only the progress labels. Where nobody sees them (the command line)
-        // and counting would read the whole table once more, the loop runs up to the end instead.
-        const bool counted = host_.showsProgress() || !rs->countIsAPass();
-        std::int64_t n = 0;
-        if (counted) {
-            rs->moveLast();
-            n = rs->recordCount();
-            if (n <= 0)
-                return;
-            rs->moveFirst();
-        } else if (rs->eof()) {
-            return;
-        }
-        std::vector<int> searchable;
-        for (int f = 0; f < rs->fieldCount(); ++f) {
-            if (db::isSearchableType(rs->fieldInfo(f).type))
-                searchable.push_back(f);
-        }
-        // Built in one piece: a frequent term gives a row for many records.
-        auto addHitRow = [&](std::int64_t record, const QString& what) {
-            char digits[24];
-            const char* end = std::to_chars(digits, digits + sizeof digits, record).ptr;
-            const QLatin1StringView number(digits, end - digits);
-            QString row;
-            row.reserve(displayText.size() + number.size() + what.size() + 3);
-            row.append(kTab)
-                .append(displayText)
-                .append(kTab)
-                .append(number)
-                .append(kTab)
-                .append(what);
-            addTabbedRow(row);
-        };
-        workspace.idle();
-        for (std::int64_t r = 1; counted ? r <= n : !rs->eof(); ++r) {
-            if (counted)
-                host_.setRecordProgress(r, int(r * 100 / n));
-            workspace.idle();
-            matcher.beginRecord();
-            for (int f : searchable) {
-                try {
-                    matcher.addField(rs->text(f));
-                } catch (const db::EngineError& e) {
-                    if (!isSkipped(e.number()))
-                        throw;
-                }
-            }
-            if (matcher.recordHasText() && !matcher.excluded()) {
-                int matched = 0;
-                for (int k = 0; k < matcher.termCount(); ++k) {
-                    if (!matcher.termFound(k))
-                        continue;
-                    if (!AllTerms)
-                        addHitRow(r, matcher.term(k));
-                    ++matched;
-                }
-                if (AllTerms && matched == matcher.termCount()) {
-                    addHitRow(r, QStringLiteral("Alle Suchbegriffe enthalten..."));
-                    addHitCount(1);
-                } else if (!AllTerms) {
-                    addHitCount(matched);
-                }
-            }
-            host_.yield();
-            if (host_.stopRequested())
-                return;
-            try {
-                rs->moveNext();
-            } catch (const db::EngineError& e) {
-                if (!isSkipped(e.number()))
-                    throw;
-            }
-        }
-    };
-
-    for (;;) {
-        try {
-            std::unique_ptr<db::Database> database;
-            try {
-                database =
-                    workspace.openDatabase(databaseName, false, true, connectString + passwordPart);
-            } catch (const db::EngineError& e) {
-                if (!isSkipped(e.number()))
-                    throw;
-            }
-            if (!database) {
-                addRow(fileName + QStringLiteral(" kann nicht geöffnet werden!"));
-                return hits;
-            }
-            if (severalTables) {
-                for (const db::TableDef& def : database->tableDefs()) {
-                    if (def.attributes != 0)
-                        continue;
-                    searchTable(*database, def.name, fileName + kTab + def.name);
-                }
-            } else {
-                searchTable(*database, tableName, fileName);
-            }
-            return hits;
+            scan.replayNext(rows);
         } catch (const EndOfFile&) {
-            return hits;
         } catch (const std::bad_alloc&) {
             ResultTableFull = true;
-            return hits;
-        } catch (const db::EngineError& e) {
-            try {
-                switch (e.number()) {
-                    case db::err::NotAPassword:
-                        passwordPart = host_.askPassword(folder + fileName);
-                        if (!passwordPart.isEmpty())
-                            continue;
-                        addRow(fileName + QStringLiteral(": Kennwort-Schutz"));
-                        break;
-                    case db::err::PermissionDenied:
-                    case db::err::CannotOpenFile:
-                        addRow(fileName + QStringLiteral(" wird bereits bearbeitet!"));
-                        break;
-                    case db::err::PathFileAccess:
-                        addRow(fileName + QStringLiteral(" kann nicht eingelesen werden!"));
-                        break;
-                    case db::err::WrongFormat:
-                        addRow(fileName + QStringLiteral(": Falsches Datenbank-Format"));
-                        break;
-                    case 14:
-                        ResultTableFull = true;
-                        break;
-                    default:
-                        addRow(fileName + QStringLiteral(" (") + e.message() + QStringLiteral(")") +
-                               QString::number(e.number()));
-                        break;
-                }
-            } catch (const EndOfFile&) {
-            }
-            return hits;
+        }
+        if (rows.hits() > 0) {
+            folderHasHits = true;
+            addHits(rows.hits());
+        }
+        showHitCount();
+        host_.yield();
+        return !host_.stopRequested() && !ResultTableFull;
+    };
+
+    // Enough files ahead to keep the workers busy, few enough to keep the memory flat.
+    const std::size_t window = std::size_t(threads) * 16;
+    const QString extension = fileTypeExtension(formatIndex);
+    QStringList files;
+    bool going = true;
+    for (qsizetype i = 0; going && i < walk.folderList.size(); ++i) {
+        const QString folder = withTrailingSeparator(walk.folderList[i]);
+        FileSystem::matchingFiles(folder, extension, &files);
+        for (const QString& file : files) {
+            submitted.push_back({i, folder, file});
+            scan.submit(scanRequest(folder, file, formatIndex, connect));
+            while (going && scan.pending() >= window)
+                going = replayOldest();
+            if (!going)
+                break;
         }
     }
+    while (going && !submitted.empty())
+        going = replayOldest();
+    for (ProgressLabel l :
+         {FileName, ProgressLabel::FileSize, ProgressLabel::Percent, ProgressLabel::Record})
+        host_.setProgressText(l, QStringLiteral(" "));
 }
 
 }  // namespace ds::search

@@ -2,6 +2,7 @@
 
 #include "dbengine/Engine.h"
 #include "platform/Drives.h"
+#include "search/FileScan.h"
 #include "search/SearchHost.h"
 #include "search/TermMatcher.h"
 
@@ -64,6 +65,9 @@ class SearchRun {
     int capacity = kDefaultCapacity;
     int hitCountLimit = 32767;
 
+    // Record slots per part when a large table is read on several threads.
+    std::uint64_t partSlots = std::uint64_t(1) << 16;
+
     // The drive the walk's drive list is on (it only refuses a drive when it changes to it).
     QString walkDrive;
 
@@ -72,10 +76,18 @@ class SearchRun {
 
   private:
     struct Walk;
+    class FileRows;
+    class HostControl;
     void collectFolders(Walk& walk);
     void visitTextSearch(Walk& walk, const QStringList& terms, int formatIndex,
                          const QString& connect);
+    // The same visit with the files read ahead on worker threads.
+    void visitTextSearchConcurrently(Walk& walk, const QStringList& terms, int formatIndex,
+                                     const QString& connect, int threads);
     void visitFileSearch(Walk& walk, int formatIndex);
+    ScanRequest scanRequest(const QString& folder, const QString& fileName, int formatIndex,
+                            const QString& connectString) const;
+    void showHitCount();
     void selectWalkDrive(const QString& startPath);
     void addHits(int count);
 

@@ -119,10 +119,11 @@ void TestSampleSearch::searchEveryFormat() {
     for (QString& r : rows)
         r.replace(QStringLiteral("%1"), samples_);
     // With progress shown the records are counted first; without (the command line) they are
-    // read up to the end: the same rows either way.
-    for (const bool progressShown : {true, false}) {
+    // read up to the end, also on worker threads: the same rows every way.
+    for (const auto& [progressShown, threads] : {std::pair{true, 1}, {false, 1}, {false, 3}}) {
         RecordingHost host;
         host.progressShown = progressShown;
+        host.threads = threads;
         host.c.textSearch = true;
         host.c.modeCaption = QStringLiteral("&Textrecherche");
         host.c.formatIndex = type;

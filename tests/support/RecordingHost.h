@@ -26,9 +26,11 @@ class RecordingHost : public search::SearchHost {
     std::function<void(RecordingHost&)> onYield;
     QString progressFolder;
     bool progressShown = true;  // false: as on the command line
+    int threads = 1;            // worker threads of the content search
 
     search::SearchCriteria criteria() override { return c; }
     bool showsProgress() const override { return progressShown; }
+    int scanThreads() const override { return threads; }
     void discardResults() override {
         calls << QStringLiteral("discard");
         rows.clear();

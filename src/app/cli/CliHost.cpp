@@ -10,6 +10,17 @@ void CliHost::prepareResults(const QString& layoutTag, const QString& connect, i
     table.layoutTag = layoutTag;
     table.connect = connect;
     table.formatIndex = formatIndex;
+    if (stream_) {
+        stream_->writeLine(table.rowText(0));
+        streamStarted_ = true;
+    }
+}
+
+void CliHost::appendRow(const QString& row) {
+    if (streamStarted_)
+        stream_->writeLine(search::ResultTable::normalisedRow(row, table.columnCount()));
+    else
+        table.addItem(row);
 }
 
 int CliHost::message(const QString& text, platform::Icon) {

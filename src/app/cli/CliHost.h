@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/cli/CliOutput.h"
 #include "search/ResultTable.h"
 #include "search/SearchHost.h"
 
@@ -12,17 +13,24 @@ namespace ds::cli {
 // password once (never a prompt).
 class CliHost final : public search::SearchHost {
   public:
-    explicit CliHost(search::SearchCriteria criteria, std::optional<QString> password)
-        : criteria_(std::move(criteria)), password_(std::move(password)) {}
+    explicit CliHost(search::SearchCriteria criteria, std::optional<QString> password,
+                     int threads = 1)
+        : criteria_(std::move(criteria)), password_(std::move(password)), threads_(threads) {}
 
     search::ResultTable table;
 
+    // Rows go to this writer as TSV lines instead of into the table, from the heading row on.
+    void streamRowsTo(LineWriter* writer) { stream_ = writer; }
+    // The heading row was written: the table holds no rows, the writer has them all.
+    bool streamed() const { return streamStarted_; }
+
     search::SearchCriteria criteria() override { return criteria_; }
     bool showsProgress() const override { return false; }
+    int scanThreads() const override { return threads_; }
     void discardResults() override { table.reset(); }
     void prepareResults(const QString& layoutTag, const QString& connect, int formatIndex,
                         const QList<search::ColumnSpec>& columns) override;
-    void appendRow(const QString& row) override { table.addItem(row); }
+    void appendRow(const QString& row) override;
     void showResults() override {}
     void setStatusText(const QString&) override {}
     void showProgressWindow(bool) override {}
@@ -42,6 +50,9 @@ class CliHost final : public search::SearchHost {
   private:
     search::SearchCriteria criteria_;
     std::optional<QString> password_;
+    int threads_;
+    LineWriter* stream_ = nullptr;
+    bool streamStarted_ = false;
     QSet<QString> offered_;
 };
 

@@ -16,8 +16,10 @@
 #include <QFileInfo>
 #include <QTextStream>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <thread>
 
 using namespace ds;
 
@@ -90,6 +92,10 @@ int runCli(const QStringList& arguments, const PdfPrinting* printing) {
                                          QStringLiteral("TEXT"));
     const QCommandLineOption noLimitOpt(QStringLiteral("no-limit"),
                                         QStringLiteral("ohne die Grenze von 32767 Zeichen"));
+    const QCommandLineOption threadsOpt(
+        QStringLiteral("threads"),
+        QStringLiteral("Dateien auf N Threads lesen (Vorgabe: Zahl der Prozessorkerne)"),
+        QStringLiteral("N"));
     const QCommandLineOption formatOpt(QStringLiteral("format"), QStringLiteral("tsv oder json"),
                                        QStringLiteral("FORMAT"), QStringLiteral("tsv"));
     const QCommandLineOption reportOpt(QStringLiteral("report"),
@@ -107,8 +113,8 @@ int runCli(const QStringList& arguments, const PdfPrinting* printing) {
                                        QStringLiteral("Datensatznummer (--show)"),
                                        QStringLiteral("N"), QStringLiteral("0"));
     parser.addOptions({typeOpt, termOpt, termsFileOpt, allTermsOpt, matchCaseOpt, excludeOpt,
-                       noSubOpt, fullNamesOpt, noInfoOpt, passwordOpt, noLimitOpt, formatOpt,
-                       reportOpt, pdfOpt, showOpt, tableOpt, recordOpt});
+                       noSubOpt, fullNamesOpt, noInfoOpt, passwordOpt, noLimitOpt, threadsOpt,
+                       formatOpt, reportOpt, pdfOpt, showOpt, tableOpt, recordOpt});
     parser.addPositionalArgument(QStringLiteral("PFAD"), QStringLiteral("zu durchsuchende Ordner"),
                                  QStringLiteral("PFAD..."));
 
@@ -144,6 +150,13 @@ int runCli(const QStringList& arguments, const PdfPrinting* printing) {
     const QString format = parser.value(formatOpt);
     if (format != QLatin1String("tsv") && format != QLatin1String("json"))
         return usageError(QStringLiteral("--format erwartet tsv oder json"));
+    int threads = int(std::max(1u, std::thread::hardware_concurrency()));
+    if (parser.isSet(threadsOpt)) {
+        bool ok = false;
+        threads = parser.value(threadsOpt).toInt(&ok);
+        if (!ok || threads < 1 || threads > 64)
+            return usageError(QStringLiteral("--threads erwartet eine Zahl von 1 bis 64"));
+    }
     const QStringList paths = parser.positionalArguments();
     if (paths.isEmpty())
         return usageError(QStringLiteral("kein Pfad angegeben"));
@@ -184,13 +197,24 @@ int runCli(const QStringList& arguments, const PdfPrinting* printing) {
     std::optional<QString> password;
     if (parser.isSet(passwordOpt))
         password = parser.value(passwordOpt);
-    cli::CliHost host(c, password);
+    cli::CliHost host(c, password, threads);
+    // Plain TSV on stdout and nothing else made of the table: the rows go out as they come.
+    const bool streamRows =
+        format == QLatin1String("tsv") && !parser.isSet(reportOpt) && !parser.isSet(pdfOpt);
+    cli::LineWriter rowWriter(stdout);
+    if (streamRows)
+        host.streamRowsTo(&rowWriter);
     search::SearchRun run(host);
     if (parser.isSet(noLimitOpt)) {
         run.capacity = std::numeric_limits<int>::max();
         run.hitCountLimit = std::numeric_limits<int>::max();
     }
     run.RunSearch();
+    if (host.streamed()) {
+        if (!rowWriter.flush())
+            return outputFailed(QStringLiteral("Die Ausgabe konnte nicht geschrieben werden."));
+        return run.HitCount > 0 ? kExitHits : kExitNoHits;
+    }
 
     QTextStream out(stdout);
     out.setEncoding(QStringConverter::Utf8);

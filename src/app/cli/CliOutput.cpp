@@ -14,6 +14,27 @@ void writeTsv(const GridText& grid, QTextStream& out) {
         line(r);
 }
 
+void LineWriter::writeLine(QStringView line) {
+    const std::size_t need = std::size_t(encoder_.requiredSpace(line.size())) + 1;
+    if (buffer_.size() - used_ < need) {
+        flush();
+        if (buffer_.size() < need)
+            buffer_.resize(need);
+    }
+    char* end = encoder_.appendToBuffer(buffer_.data() + used_, line);
+    *end++ = '\n';
+    used_ = std::size_t(end - buffer_.data());
+}
+
+bool LineWriter::flush() {
+    if (used_ > 0 && std::fwrite(buffer_.data(), 1, used_, out_) != used_)
+        failed_ = true;
+    used_ = 0;
+    if (std::fflush(out_) != 0)
+        failed_ = true;
+    return !failed_;
+}
+
 void writeJsonLines(const GridText& grid, int layout, QTextStream& out) {
     QString folder;
     const bool textSearch = layout == LayoutTextSeveralTables || layout == LayoutTextOneTable;

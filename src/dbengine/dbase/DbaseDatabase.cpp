@@ -50,6 +50,13 @@ std::optional<MemoFile> openMemo(const QString& tablePath, const DbfLayout& layo
     const QString fpt = QStringLiteral(".FPT");
     MemoKind kind = layout.memoKind;
     QString extension = kind == MemoKind::FoxPro ? fpt : dbt;
+    // The usual spelling opened directly: one call where a lookup and an open took two.
+    if (kind != MemoKind::None) {
+        const QString guess = companionFileGuess(tablePath, extension);
+        ReadOnlyFile direct;
+        if (direct.open(guess.toStdString()))
+            return MemoFile(std::move(direct), kind, QDir::toNativeSeparators(guess));
+    }
     QString memoPath = findCompanionFile(tablePath, extension);
     if (memoPath.isEmpty() && kind == MemoKind::None) {
         // The version byte promises no memo file, but the fields use one: take what is there.
@@ -67,13 +74,17 @@ std::optional<MemoFile> openMemo(const QString& tablePath, const DbfLayout& layo
 
 }  // namespace
 
-std::unique_ptr<Recordset> openDbfTable(const QString& path) {
-    ReadOnlyFile file = openFile(path);
+std::unique_ptr<Recordset> openDbfTable(ReadOnlyFile file, const QString& path) {
     const QString shown = QDir::toNativeSeparators(path);
-    DbfLayout layout = readDbfLayout(file, shown);
+    std::vector<char> start;
+    DbfLayout layout = readDbfLayout(file, shown, &start);
     std::optional<MemoFile> memo = openMemo(path, layout);
     return std::make_unique<DbfRecordset>(std::move(file), std::move(layout), std::move(memo),
-                                          shown);
+                                          shown, std::move(start));
+}
+
+std::unique_ptr<Recordset> openDbfTable(const QString& path) {
+    return openDbfTable(openFile(path), path);
 }
 
 DbaseDatabase::DbaseDatabase(QString folder) : folder_(std::move(folder)) {}
@@ -103,6 +114,14 @@ QString DbaseDatabase::tablePath(const QString& tableName) const {
 }
 
 std::unique_ptr<Recordset> DbaseDatabase::openRecordset(const QString& tableName) {
+    // The name as the lookup would try it first, opened directly: one call where a lookup and
+    // an open took two. Anything else goes the long way.
+    const QString first = QDir(folder_).filePath(
+        tableName.endsWith(kTableExtension, Qt::CaseInsensitive) ? tableName
+                                                                 : tableName + kTableExtension);
+    ReadOnlyFile direct;
+    if (direct.open(first.toStdString()))
+        return openDbfTable(std::move(direct), first);
     return openDbfTable(tablePath(tableName));
 }
 

@@ -15,6 +15,7 @@ namespace ds::db::dbase {
 namespace {
 
 constexpr std::uint32_t kFileHeaderSize = 32;
+constexpr std::uint64_t kStartBytes = 64 * 1024;
 constexpr std::uint32_t kDescriptorSize = 32;
 constexpr char kHeaderTerminator = 0x0D;
 constexpr std::uint8_t kFieldNullable = 0x02;
@@ -167,12 +168,14 @@ bool isFoxProVersion(std::uint8_t version) {
     return isVisualFoxPro(version) || version == 0xF5 || version == 0xFB;
 }
 
-DbfLayout readDbfLayout(const ReadOnlyFile& file, const QString& path) {
+DbfLayout readDbfLayout(const ReadOnlyFile& file, const QString& path,
+                        std::vector<char>* startOut) {
     const std::uint64_t fileSize = file.size();
     if (fileSize < kFileHeaderSize)
         wrongFormat();
-    // One read for the fixed header and, usually, the field descriptors behind it.
-    std::vector<char> start(static_cast<std::size_t>(std::min<std::uint64_t>(4096, fileSize)));
+    // One read for the fixed header, the field descriptors and, in a small table, the records.
+    std::vector<char> start(
+        static_cast<std::size_t>(std::min<std::uint64_t>(kStartBytes, fileSize)));
     file.readExactly(0, start.data(), start.size());
     const char* head = start.data();
 
@@ -260,6 +263,8 @@ DbfLayout readDbfLayout(const ReadOnlyFile& file, const QString& path) {
     const std::uint64_t whole = (fileSize - layout.headerLength) / layout.recordLength;
     layout.recordCount =
         static_cast<std::uint32_t>(std::min<std::uint64_t>(layout.headerRecordCount, whole));
+    if (startOut)
+        *startOut = std::move(start);
     return layout;
 }
 

@@ -65,8 +65,10 @@ struct DbfLayout {
 };
 
 // Reads and checks the header of an opened .DBF. Throws EngineError 3274 when the file is not a
-// DBF of a version read here, 3049 when the header is cut short.
-DbfLayout readDbfLayout(const ReadOnlyFile& file, const QString& path);
+// DBF of a version read here, 3049 when the header is cut short. `start` receives the bytes read
+// from the beginning of the file (the whole file when it is small).
+DbfLayout readDbfLayout(const ReadOnlyFile& file, const QString& path,
+                        std::vector<char>* start = nullptr);
 
 // True for the version bytes of the FoxPro family (memo in .FPT).
 bool isFoxProVersion(std::uint8_t version);

@@ -6,6 +6,8 @@
 
 #include <QByteArray>
 
+#include <algorithm>
+
 namespace ds::db::dbase {
 
 namespace {
@@ -20,13 +22,15 @@ bool isDeleted(const char* record) {
 }  // namespace
 
 DbfRecordset::DbfRecordset(ReadOnlyFile file, DbfLayout layout, std::optional<MemoFile> memo,
-                           QString path)
+                           QString path, std::vector<char> start)
     : file_(std::move(file)),
       layout_(std::move(layout)),
       memo_(std::move(memo)),
       path_(std::move(path)),
-      blocks_(file_, layout_.headerLength, layout_.recordLength, layout_.recordCount),
+      blocks_(file_, layout_.headerLength, layout_.recordLength, layout_.recordCount,
+              std::move(start)),
       memoBuffers_(layout_.fields.size()) {
+    endSlot_ = blocks_.count();
     moveFirst();
 }
 
@@ -37,7 +41,7 @@ const FieldInfo& DbfRecordset::fieldInfo(int index) const {
 }
 
 void DbfRecordset::seekLive(std::uint32_t from) {
-    for (std::uint32_t i = from; i < blocks_.count(); ++i) {
+    for (std::uint32_t i = from; i < endSlot_; ++i) {
         const char* r = blocks_.record(i);
         if (!isDeleted(r)) {
             position_ = i;
@@ -45,12 +49,19 @@ void DbfRecordset::seekLive(std::uint32_t from) {
             return;
         }
     }
-    position_ = blocks_.count();
+    position_ = endSlot_;
     record_ = nullptr;
 }
 
 void DbfRecordset::moveFirst() {
-    seekLive(0);
+    seekLive(firstSlot_);
+}
+
+void DbfRecordset::restrictToSlots(std::uint64_t first, std::uint64_t end) {
+    endSlot_ = static_cast<std::uint32_t>(std::min<std::uint64_t>(end, blocks_.count()));
+    firstSlot_ = static_cast<std::uint32_t>(std::min<std::uint64_t>(first, endSlot_));
+    liveCount_.reset();
+    moveFirst();
 }
 
 void DbfRecordset::moveNext() {
@@ -61,7 +72,7 @@ void DbfRecordset::moveNext() {
 void DbfRecordset::moveLast() {
     countLive();
     if (*liveCount_ == 0) {
-        position_ = blocks_.count();
+        position_ = endSlot_;
         record_ = nullptr;
         return;
     }
@@ -79,7 +90,7 @@ void DbfRecordset::countLive() const {
         return;
     // One pass over the deletion flags; the current record's block is read again afterwards.
     std::uint32_t live = 0;
-    for (std::uint32_t i = 0; i < blocks_.count(); ++i) {
+    for (std::uint32_t i = firstSlot_; i < endSlot_; ++i) {
         if (!isDeleted(blocks_.record(i))) {
             ++live;
             lastLive_ = i;

@@ -17,7 +17,9 @@ namespace ds::db::dbase {
 // One .DBF opened read-only. Deleted records are skipped: they are not records to the caller.
 class DbfRecordset final : public Recordset {
   public:
-    DbfRecordset(ReadOnlyFile file, DbfLayout layout, std::optional<MemoFile> memo, QString path);
+    // `start`: the bytes the layout was read from, reused for the first records.
+    DbfRecordset(ReadOnlyFile file, DbfLayout layout, std::optional<MemoFile> memo, QString path,
+                 std::vector<char> start = {});
     DbfRecordset(const DbfRecordset&) = delete;
     DbfRecordset& operator=(const DbfRecordset&) = delete;
 
@@ -30,6 +32,8 @@ class DbfRecordset final : public Recordset {
     bool eof() const override { return record_ == nullptr; }
     std::int64_t recordCount() const override;
     bool countIsAPass() const override { return !liveCount_.has_value(); }
+    std::uint64_t slotCount() const override { return blocks_.count(); }
+    void restrictToSlots(std::uint64_t first, std::uint64_t end) override;
 
     QVariant value(int index) override;
     TextRef text(int index) override;
@@ -50,7 +54,9 @@ class DbfRecordset final : public Recordset {
     std::optional<MemoFile> memo_;
     QString path_;
     mutable RecordBlocks blocks_;
-    std::uint32_t position_ = 0;            // physical record index
+    std::uint32_t position_ = 0;   // physical record index
+    std::uint32_t firstSlot_ = 0;  // the slots [firstSlot_, endSlot_) are the table
+    std::uint32_t endSlot_ = 0;
     mutable const char* record_ = nullptr;  // bytes of the current record; null at end of file
     mutable std::optional<std::uint32_t> liveCount_;
     mutable std::uint32_t lastLive_ = 0;

@@ -21,8 +21,9 @@ constexpr std::size_t kWindowBytes = 64 * 1024;
 
 MemoFile::MemoFile(ReadOnlyFile file, MemoKind kind, QString path)
     : file_(std::move(file)), kind_(kind), path_(std::move(path)) {
+    // Through the window: a small memo file is then read whole, header and memos at once.
     std::array<char, 32> head{};
-    const std::size_t got = file_.readAt(0, head.data(), head.size());
+    const std::size_t got = fetch(0, head.data(), head.size());
     switch (kind_) {
         case MemoKind::FoxPro:
             // The header is 512 bytes whatever the block size; no memo starts inside it.

@@ -13,8 +13,10 @@ class RecordBlocks {
   public:
     static constexpr std::size_t kBlockBytes = 256 * 1024;
 
+    // `start`: bytes already read from the beginning of the file; blocks inside them are not
+    // read again.
     RecordBlocks(const ReadOnlyFile& file, std::uint64_t dataStart, std::uint32_t recordLength,
-                 std::uint32_t recordCount);
+                 std::uint32_t recordCount, std::vector<char> start = {});
 
     std::uint32_t count() const { return count_; }
 
@@ -23,7 +25,7 @@ class RecordBlocks {
     const char* record(std::uint32_t index) {
         if (index - first_ >= loaded_)  // unsigned: also true when index < first_
             load(index);
-        return buffer_.data() + static_cast<std::size_t>(index - first_) * recordLength_;
+        return data_ + static_cast<std::size_t>(index - first_) * recordLength_;
     }
 
   private:
@@ -37,6 +39,8 @@ class RecordBlocks {
     std::uint32_t first_ = 0;
     std::uint32_t loaded_ = 0;
     std::vector<char> buffer_;
+    std::vector<char> start_;
+    const char* data_ = nullptr;  // the loaded block: in buffer_ or in start_
 };
 
 }  // namespace ds::db::dbase

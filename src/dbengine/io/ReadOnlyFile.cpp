@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <utility>
 
 #ifdef _WIN32
@@ -81,6 +82,7 @@ void ReadOnlyFile::close() {
 std::size_t ReadOnlyFile::readAt(std::uint64_t offset, void* buffer, std::size_t length) const {
     if (!handle_ || offset >= size_)
         return 0;
+    length = static_cast<std::size_t>(std::min<std::uint64_t>(length, size_ - offset));
     std::size_t done = 0;
     while (done < length) {
         OVERLAPPED ov{};
@@ -145,6 +147,8 @@ void ReadOnlyFile::close() {
 std::size_t ReadOnlyFile::readAt(std::uint64_t offset, void* buffer, std::size_t length) const {
     if (fd_ < 0 || offset >= size_)
         return 0;
+    // Not past the size seen at open: a read that comes back short would cost one more call.
+    length = static_cast<std::size_t>(std::min<std::uint64_t>(length, size_ - offset));
     std::size_t done = 0;
     while (done < length) {
         const ssize_t got = ::pread(fd_, static_cast<char*>(buffer) + done, length - done,

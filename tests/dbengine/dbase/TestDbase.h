@@ -31,6 +31,7 @@ class TestDbase : public QObject {
     void languageDriver();
     void deletedRecords_data();
     void deletedRecords();
+    void blocksAcrossALargeTable_data();
     void blocksAcrossALargeTable();
     void truncatedFile_data();
     void truncatedFile();

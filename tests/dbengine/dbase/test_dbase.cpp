@@ -401,9 +401,17 @@ void TestDbase::deletedRecords() {
     QCOMPARE(engineErrorOf([&] { rs.text(0); }), err::NoCurrentRecord);
 }
 
+void TestDbase::blocksAcrossALargeTable_data() {
+    QTest::addColumn<int>("total");
+    // 39-byte records behind a 97-byte header; the first read takes up to 64 KiB.
+    QTest::newRow("held whole by the first read") << 500;
+    QTest::newRow("ends just inside the first read") << (65536 - 97) / 39;
+    QTest::newRow("ends just past the first read") << (65536 - 97) / 39 + 1;
+    QTest::newRow("several read blocks, about 2 MB") << 50'000;
+}
+
 void TestDbase::blocksAcrossALargeTable() {
-    // About 2 MB: several read blocks, every 7th record deleted.
-    const int total = 50'000;
+    QFETCH(int, total);  // every 7th record deleted
     {
         DbfWriter w(path("big.dbf"), {{"NAME", 'C', 30}, {"NR", 'N', 8}});
         for (int i = 0; i < total; ++i)
@@ -432,6 +440,26 @@ void TestDbase::blocksAcrossALargeTable() {
     QCOMPARE(rs.text(0).toString(), expected.last());
     rs.moveFirst();
     QCOMPARE(rs.text(0).toString(), expected.first());
+
+    // Read in three parts of record slotTotal, each with its own recordset, the parts' records
+    // together are the table's records.
+    const std::uint64_t slotTotal = rs.slotCount();
+    QCOMPARE(slotTotal, std::uint64_t(total));
+    QStringList together;
+    for (const auto& [first, end] : {std::pair{std::uint64_t(0), slotTotal / 3},
+                                     {slotTotal / 3, slotTotal / 3 + 1},
+                                     {slotTotal / 3 + 1, slotTotal}}) {
+        OpenedTable part = openTable(path("big.dbf"));
+        part.rs->restrictToSlots(first, end);
+        const QStringList texts = allTexts(*part.rs, 0);
+        QCOMPARE(part.rs->recordCount(), std::int64_t{texts.size()});
+        if (!texts.isEmpty()) {
+            part.rs->moveLast();
+            QCOMPARE(part.rs->text(0).toString(), texts.last());
+        }
+        together += texts;
+    }
+    QCOMPARE(together, expected);
 }
 
 void TestDbase::truncatedFile_data() {
