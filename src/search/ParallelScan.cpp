@@ -200,7 +200,8 @@ void ParallelScan::submit(const ScanRequest& request) {
     std::lock_guard lock(mutex_);
     jobs_.push_back({task.get(), 0, 0, 0, QString()});
     tasks_.push_back(std::move(task));
-    jobReady_.notify_one();
+    if (idleWorkers_ > 0)
+        jobReady_.notify_one();
 }
 
 std::size_t ParallelScan::pending() const {
@@ -229,7 +230,7 @@ void ParallelScan::replayNext(ScanSink& sink) {
                 --task->unfinished;
                 return true;
             });
-            scan.taskDone_.wait(lock, [&] { return task->unfinished == 0; });
+            scan.waitHelping(lock, [&] { return task->unfinished == 0; });
             scan.tasks_.pop_front();
         }
     } release{*this, task};
@@ -242,7 +243,7 @@ void ParallelScan::replayNext(ScanSink& sink) {
             {
                 std::unique_lock lock(mutex_);
                 // The first part adds the others before it is done.
-                taskDone_.wait(lock, [&] { return task->parts[p]->done; });
+                waitHelping(lock, [&] { return task->parts[p]->done; });
                 part = task->parts[p].get();
             }
             if (part->replay(sink, base)) {
@@ -263,38 +264,70 @@ void ParallelScan::replayNext(ScanSink& sink) {
     }
 }
 
+template <class Done>
+void ParallelScan::waitHelping(std::unique_lock<std::mutex>& lock, Done done) {
+    while (!done()) {
+        if (!jobs_.empty()) {
+            const Job job = std::move(jobs_.front());
+            jobs_.pop_front();
+            Part& part = *job.task->parts[job.part];
+            lock.unlock();
+            if (!helperMatcher_) {
+                helperMatcher_ = std::make_unique<TermMatcher>(settings_.terms, settings_.matchCase,
+                                                               settings_.exclude);
+            }
+            runJob(job, part, helperWorkspace_, *helperMatcher_);
+            lock.lock();
+            finishJob(job, part);
+            continue;
+        }
+        replayWaiting_ = true;
+        taskDone_.wait(lock);
+        replayWaiting_ = false;
+    }
+}
+
+void ParallelScan::runJob(const Job& job, Part& part, db::Workspace& workspace,
+                          TermMatcher& matcher) {
+    try {
+        if (job.part == 0) {
+            WorkerControl control(*this);
+            Planner planner(*this, *job.task);
+            scanDatabaseFile(workspace, job.task->request, matcher, control, part, &planner);
+        } else {
+            scanFilePart(workspace, job.task->request, job.passwordPart, job.first, job.end,
+                         matcher, part);
+        }
+    } catch (const PartFull&) {
+    } catch (...) {
+        part.failure = std::current_exception();
+    }
+}
+
+void ParallelScan::finishJob(const Job& job, Part& part) {
+    part.done = true;
+    --job.task->unfinished;
+    if (replayWaiting_)
+        taskDone_.notify_all();
+}
+
 void ParallelScan::work() {
     db::Workspace workspace;
     TermMatcher matcher(settings_.terms, settings_.matchCase, settings_.exclude);
+    std::unique_lock lock(mutex_);
     for (;;) {
-        Job job;
-        Part* part = nullptr;
-        {
-            std::unique_lock lock(mutex_);
-            jobReady_.wait(lock, [&] { return closing_ || !jobs_.empty(); });
-            if (closing_)
-                return;
-            job = std::move(jobs_.front());
-            jobs_.pop_front();
-            part = job.task->parts[job.part].get();
-        }
-        try {
-            if (job.part == 0) {
-                WorkerControl control(*this);
-                Planner planner(*this, *job.task);
-                scanDatabaseFile(workspace, job.task->request, matcher, control, *part, &planner);
-            } else {
-                scanFilePart(workspace, job.task->request, job.passwordPart, job.first, job.end,
-                             matcher, *part);
-            }
-        } catch (const PartFull&) {
-        } catch (...) {
-            part->failure = std::current_exception();
-        }
-        std::lock_guard lock(mutex_);
-        part->done = true;
-        --job.task->unfinished;
-        taskDone_.notify_all();
+        ++idleWorkers_;
+        jobReady_.wait(lock, [&] { return closing_ || !jobs_.empty(); });
+        --idleWorkers_;
+        if (closing_)
+            return;
+        const Job job = std::move(jobs_.front());
+        jobs_.pop_front();
+        Part& part = *job.task->parts[job.part];
+        lock.unlock();
+        runJob(job, part, workspace, matcher);
+        lock.lock();
+        finishJob(job, part);
     }
 }
 

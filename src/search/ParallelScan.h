@@ -60,6 +60,11 @@ class ParallelScan {
     class WorkerControl;
 
     void work();
+    void runJob(const Job& job, Part& part, db::Workspace& workspace, TermMatcher& matcher);
+    void finishJob(const Job& job, Part& part);  // under the mutex
+    // Waits under the lock until done() holds; reads queued parts on this thread meanwhile.
+    template <class Done>
+    void waitHelping(std::unique_lock<std::mutex>& lock, Done done);
 
     Settings settings_;
     mutable std::mutex mutex_;
@@ -69,7 +74,12 @@ class ParallelScan {
     std::deque<Job> jobs_;
     std::deque<std::unique_ptr<Task>> tasks_;
     std::atomic<bool> closing_{false};
+    int idleWorkers_ = 0;         // waiting for a job
+    bool replayWaiting_ = false;  // the run waits for a part
     std::vector<std::thread> workers_;
+    // The run's thread reads too while it would otherwise wait.
+    db::Workspace helperWorkspace_;
+    std::unique_ptr<TermMatcher> helperMatcher_;
 };
 
 }  // namespace ds::search
