@@ -115,18 +115,19 @@ struct ParallelScan::Part final : ScanSink {
     std::exception_ptr failure;  // thrown on the worker, rethrown on the run's thread
 };
 
-struct ParallelScan::Task {
-    ScanRequest request;
-    std::vector<std::unique_ptr<Part>> parts;
-    int unfinished = 1;  // parts not yet read
-};
-
 struct ParallelScan::Job {
     Task* task = nullptr;
     std::size_t part = 0;
     std::uint64_t first = 0;
     std::uint64_t end = 0;
     QString passwordPart;
+};
+
+struct ParallelScan::Task {
+    ScanRequest request;
+    std::vector<std::unique_ptr<Part>> parts;
+    int unfinished = 1;    // parts not yet read
+    std::deque<Job> held;  // parts not yet queued: a few are read ahead of the replay
 };
 
 // Splits a large table when its first part is opened: the other parts go ahead of later files.
@@ -147,7 +148,11 @@ class ParallelScan::Planner final : public PartPlanner {
                             passwordPart});
         }
         task_.unfinished += int(count - 1);
-        scan_.jobs_.insert(scan_.jobs_.begin(), more.begin(), more.end());
+        // Only a few parts ahead of the replay, so that the hits held stay few whatever the
+        // table's size; the replay queues the next one as it drops one.
+        const std::size_t ahead = std::min(more.size(), 2 * scan_.workers_.size());
+        scan_.jobs_.insert(scan_.jobs_.begin(), more.begin(), more.begin() + ahead);
+        task_.held.assign(more.begin() + ahead, more.end());
         scan_.jobReady_.notify_all();
         return size;
     }
@@ -230,6 +235,8 @@ void ParallelScan::replayNext(ScanSink& sink) {
                 --task->unfinished;
                 return true;
             });
+            task->unfinished -= int(task->held.size());
+            task->held.clear();
             scan.waitHelping(lock, [&] { return task->unfinished == 0; });
             scan.tasks_.pop_front();
         }
@@ -256,6 +263,15 @@ void ParallelScan::replayNext(ScanSink& sink) {
             std::lock_guard lock(mutex_);
             if (p + 1 == task->parts.size())
                 return;
+            if (!task->held.empty()) {
+                // Behind the parts already queued, ahead of later files.
+                const auto firstOther = std::find_if(jobs_.begin(), jobs_.end(),
+                                                     [&](const Job& j) { return j.task != task; });
+                jobs_.insert(firstOther, std::move(task->held.front()));
+                task->held.pop_front();
+                if (idleWorkers_ > 0)
+                    jobReady_.notify_one();
+            }
         }
     } catch (const std::bad_alloc&) {
         sink.endOutOfMemory();
