@@ -56,7 +56,8 @@ std::size_t MemoFile::fetch(std::uint64_t offset, char* out, std::size_t length)
     const std::uint64_t skip = offset - windowStart_;
     const std::size_t n =
         skip < windowSize_ ? std::min<std::size_t>(length, windowSize_ - skip) : 0;
-    std::memcpy(out, window_.data() + skip, n);
+    if (n > 0)  // an empty file has an empty window without storage
+        std::memcpy(out, window_.data() + skip, n);
     return n;
 }
 

@@ -534,7 +534,7 @@ void TestDbase::headerCount() {
 void TestDbase::damagedMemo_data() {
     QTest::addColumn<DbfFlavor>("flavor");
     QTest::addColumn<QByteArray>("pointer");  // replaces the memo field's bytes when not empty
-    QTest::addColumn<int>("memoCut");         // bytes cut from the memo file's end
+    QTest::addColumn<int>("memoCut");         // bytes cut from the memo file's end, -1 all
     QTest::addColumn<int>("memoPatchAt");     // offset in the memo file, -1 none
     QTest::addColumn<QByteArray>("memoPatch");
     QTest::addColumn<int>("error");
@@ -563,6 +563,10 @@ void TestDbase::damagedMemo_data() {
         << fox << none << 0 << 6 << QByteArray("\0\0", 2) << err::CorruptDatabase;
     QTest::newRow("dBASE IV length past the end")
         << db4 << none << 500 << -1 << none << err::CorruptDatabase;
+    QTest::newRow("dBASE III memo file empty")
+        << db3 << none << -1 << -1 << none << err::CorruptDatabase;
+    QTest::newRow("FoxPro memo file empty")
+        << fox << none << -1 << -1 << none << err::CorruptDatabase;
     QTest::newRow("dBASE III without end marker: text to the end")
         << db3 << none << 502 << -1 << none << 0;
 }
@@ -583,8 +587,8 @@ void TestDbase::damagedMemo() {
         if (!pointer.isEmpty())
             patchFile(path("m.dbf"), w.headerLength() + 11, pointer);
     }
-    if (memoCut > 0)
-        QVERIFY(QFile::resize(memoPath, QFileInfo(memoPath).size() - memoCut));
+    if (memoCut != 0)
+        QVERIFY(QFile::resize(memoPath, memoCut < 0 ? 0 : QFileInfo(memoPath).size() - memoCut));
     if (memoPatchAt >= 0)
         patchFile(memoPath, memoPatchAt, memoPatch);
     OpenedTable t = openTable(path("m.dbf"));
