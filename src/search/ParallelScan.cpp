@@ -97,10 +97,11 @@ struct ParallelScan::Part final : ScanSink {
         return truncated;
     }
 
+    // Frees the storage too (assigning {} would keep it).
     void drop() {
-        events = {};
-        terms = {};
-        texts = {};
+        std::vector<Event>().swap(events);
+        std::vector<int>().swap(terms);
+        std::vector<QString>().swap(texts);
     }
 
     const Settings& settings;
