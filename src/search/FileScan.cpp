@@ -98,17 +98,11 @@ std::int64_t scanRecords(db::Recordset& rs, bool counted, TermMatcher& matcher, 
     return r - 1;
 }
 
-// A part read on a worker: no progress, nobody to ask.
-class QuietControl final : public ScanControl {
-  public:
-    bool showsProgress() const override { return false; }
-    void setRecordProgress(std::int64_t, int) override {}
-    void yield() override {}
-    bool stopRequested() override { return false; }
-    QString askPassword(const QString&) override { return {}; }
-};
-
 }  // namespace
+
+QString allTermsCell() {
+    return QStringLiteral("Alle Suchbegriffe enthalten...");
+}
 
 QString ScanRequest::databaseName() const {
     return hasSeveralTables(formatIndex) ? folder + fileName : folder;
@@ -122,9 +116,9 @@ QString ScanRequest::tableName() const {
         const QString full = folder + fileName;
         const QString shortName = ShortPathName(full);
         if (!shortName.isEmpty() && shortName.compare(full, Qt::CaseInsensitive) != 0) {
-            const QString part = platform::namePart(shortName);
-            if (part.compare(fileName, Qt::CaseInsensitive) != 0)
-                return part;
+            const QString shortPart = platform::namePart(shortName);
+            if (shortPart.compare(fileName, Qt::CaseInsensitive) != 0)
+                return shortPart;
         }
     }
     return fileName;
@@ -135,7 +129,7 @@ void scanDatabaseFile(db::Workspace& workspace, const ScanRequest& request, Term
     const bool severalTables = hasSeveralTables(request.formatIndex);
     const QString databaseName = request.databaseName();
     const QString tableName = request.tableName();
-    QString passwordPart;
+    QString passwordPart = request.part ? request.part->passwordPart : QString();
     for (;;) {
         try {
             const auto database =
@@ -158,7 +152,10 @@ void scanDatabaseFile(db::Workspace& workspace, const ScanRequest& request, Term
             } else if (auto rs = openTable(*database, tableName)) {
                 sink.beginTable(request.fileName);
                 bool counted = control.showsProgress() || !rs->countIsAPass();
-                if (planner && rs->slotCount() > 0) {
+                if (request.part) {
+                    rs->restrictToSlots(request.part->first, request.part->end);
+                    counted = false;
+                } else if (planner && rs->slotCount() > 0) {
                     const std::uint64_t slotTotal = rs->slotCount();
                     const std::uint64_t end = planner->planParts(slotTotal, passwordPart);
                     if (end < slotTotal) {
@@ -174,7 +171,7 @@ void scanDatabaseFile(db::Workspace& workspace, const ScanRequest& request, Term
             sink.endOutOfMemory();
             return;
         } catch (const db::EngineError& e) {
-            if (e.number() == db::err::NotAPassword) {
+            if (e.number() == db::err::NotAPassword && !request.part) {
                 passwordPart = control.askPassword(request.folder + request.fileName);
                 if (!passwordPart.isEmpty())
                     continue;
@@ -182,29 +179,6 @@ void scanDatabaseFile(db::Workspace& workspace, const ScanRequest& request, Term
             sink.endWithError(e.number(), e.message());
             return;
         }
-    }
-}
-
-void scanFilePart(db::Workspace& workspace, const ScanRequest& request, const QString& passwordPart,
-                  std::uint64_t first, std::uint64_t end, TermMatcher& matcher, ScanSink& sink) {
-    QuietControl quiet;
-    try {
-        const auto database =
-            openDatabase(workspace, request.databaseName(), request.connect + passwordPart);
-        if (!database) {
-            sink.endNotOpened();
-            return;
-        }
-        auto rs = openTable(*database, request.tableName());
-        if (!rs)
-            return;
-        rs->restrictToSlots(first, end);
-        sink.beginTable(request.fileName);
-        sink.endTable(scanRecords(*rs, false, matcher, request.allTerms, workspace, quiet, sink));
-    } catch (const std::bad_alloc&) {
-        sink.endOutOfMemory();
-    } catch (const db::EngineError& e) {
-        sink.endWithError(e.number(), e.message());
     }
 }
 

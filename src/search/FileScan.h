@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 #include <span>
 
 namespace ds::search {
@@ -39,6 +40,17 @@ class ScanControl {
     virtual QString askPassword(const QString& filePath) = 0;
 };
 
+// The term cell of a record's row when all terms must occur and do.
+QString allTermsCell();
+
+// One part of a large one-table file: its record slots and the password that let the first part
+// in. Its records are numbered from 1; nobody is asked for a password.
+struct ScanPart {
+    std::uint64_t first = 0;
+    std::uint64_t end = 0;
+    QString passwordPart;
+};
+
 // The file of the content search and how to open it.
 struct ScanRequest {
     QString folder;  // with its trailing separator
@@ -46,6 +58,7 @@ struct ScanRequest {
     int formatIndex = 1;
     QString connect;
     bool allTerms = false;
+    std::optional<ScanPart> part;  // only this part of the file
 
     // The engine's database and table names for the file (the table name empty for formats with
     // several tables per file).
@@ -62,15 +75,10 @@ class PartPlanner {
     virtual std::uint64_t planParts(std::uint64_t slotCount, const QString& passwordPart) = 0;
 };
 
-// Reads every ordinary table of the file and reports each record that holds a term in a text or
-// memo field (the password prompt repeats while the engine refuses the password). Exceptions the
-// sink throws end the reading and pass through.
+// Reads every ordinary table of the file (or the request's part) and reports each record that
+// holds a term in a text or memo field (the password prompt repeats while the engine refuses the
+// password). Exceptions the sink throws end the reading and pass through.
 void scanDatabaseFile(db::Workspace& workspace, const ScanRequest& request, TermMatcher& matcher,
                       ScanControl& control, ScanSink& sink, PartPlanner* planner = nullptr);
-
-// Reads the record slots [first, end) of a one-table file opened with the password that let the
-// first part in; record numbers count from 1 within the part.
-void scanFilePart(db::Workspace& workspace, const ScanRequest& request, const QString& passwordPart,
-                  std::uint64_t first, std::uint64_t end, TermMatcher& matcher, ScanSink& sink);
 
 }  // namespace ds::search

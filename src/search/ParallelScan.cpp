@@ -20,8 +20,6 @@ int decimalDigits(std::int64_t n) {
     return digits;
 }
 
-const QString kAllTermsText = QStringLiteral("Alle Suchbegriffe enthalten...");
-
 // Thrown by a part whose rows alone exceed the run's capacity: the run ends at the latest there.
 struct PartFull {};
 
@@ -52,7 +50,7 @@ struct ParallelScan::Part final : ScanSink {
         // The rows' text without its record numbers' offset: never more than the run will count.
         const std::int64_t fixed = displaySize + 2 + decimalDigits(record);
         if (settings.allTerms) {
-            rowText += fixed + kAllTermsText.size();
+            rowText += fixed + allTermsCell().size();
         } else {
             for (int k : found)
                 rowText += fixed + settings.terms[k].size();
@@ -119,9 +117,7 @@ struct ParallelScan::Part final : ScanSink {
 struct ParallelScan::Job {
     Task* task = nullptr;
     std::size_t part = 0;
-    std::uint64_t first = 0;
-    std::uint64_t end = 0;
-    QString passwordPart;
+    std::optional<ScanPart> range;  // all but the first part
 };
 
 struct ParallelScan::Task {
@@ -145,8 +141,8 @@ class ParallelScan::Planner final : public PartPlanner {
         std::lock_guard lock(scan_.mutex_);
         for (std::uint64_t p = 1; p < count; ++p) {
             task_.parts.push_back(std::make_unique<Part>(scan_.settings_));
-            more.push_back({&task_, std::size_t(p), p * size, std::min(slotTotal, (p + 1) * size),
-                            passwordPart});
+            more.push_back({&task_, std::size_t(p),
+                            ScanPart{p * size, std::min(slotTotal, (p + 1) * size), passwordPart}});
         }
         task_.unfinished += int(count - 1);
         // Only a few parts ahead of the replay, so that the hits held stay few whatever the
@@ -204,7 +200,7 @@ void ParallelScan::submit(const ScanRequest& request) {
     task->request = request;
     task->parts.push_back(std::make_unique<Part>(settings_));
     std::lock_guard lock(mutex_);
-    jobs_.push_back({task.get(), 0, 0, 0, QString()});
+    jobs_.push_back({task.get(), 0, std::nullopt});
     tasks_.push_back(std::move(task));
     if (idleWorkers_ > 0)
         jobReady_.notify_one();
@@ -307,13 +303,14 @@ void ParallelScan::waitHelping(std::unique_lock<std::mutex>& lock, Done done) {
 void ParallelScan::runJob(const Job& job, Part& part, db::Workspace& workspace,
                           TermMatcher& matcher) {
     try {
-        if (job.part == 0) {
-            WorkerControl control(*this);
+        WorkerControl control(*this);
+        if (job.range) {
+            ScanRequest request = job.task->request;
+            request.part = job.range;
+            scanDatabaseFile(workspace, request, matcher, control, part);
+        } else {
             Planner planner(*this, *job.task);
             scanDatabaseFile(workspace, job.task->request, matcher, control, part, &planner);
-        } else {
-            scanFilePart(workspace, job.task->request, job.passwordPart, job.first, job.end,
-                         matcher, part);
         }
     } catch (const PartFull&) {
     } catch (...) {

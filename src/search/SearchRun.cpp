@@ -418,7 +418,7 @@ class SearchRun::FileRows final : public ScanSink {
 
     void recordHits(std::int64_t record, std::span<const int> found) override {
         if (run_.AllTerms) {
-            addHitRow(record, QStringLiteral("Alle Suchbegriffe enthalten..."));
+            addHitRow(record, allTermsCell());
             addHitCount(1);
             return;
         }
